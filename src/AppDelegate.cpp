@@ -1,0 +1,357 @@
+#include "AppDelegate.h"
+
+#include "Handlers/ApiHandler.h"
+#include "Objects/SessionDetails.h"
+#include "Platform/Application.h"
+#include "Platform/Bundle.h"
+#include "Platform/ExceptionGuard.h"
+#include "Platform/FileManager.h"
+#include "Platform/Log.h"
+#include "Platform/NotificationCenter.h"
+#include "Platform/Paths.h"
+#include "Platform/ProcessInfo.h"
+#include "Platform/PropertyList.h"
+#include "Platform/StandardStreams.h"
+
+#include <QTimer>
+
+namespace {
+
+qint32 logFileNameCount = 0;
+QString orvoPluginLogFolder;
+FileManager* orvoDirectoryManager = nullptr;
+QTimer* loggingTimer = nullptr;
+QString orvoCustomerPluginNativeFolder;
+
+constexpr quint64 logRotationThreshold = 262144;
+constexpr qint32 highestLogFileNumber = 10;
+// The working folders and the log hold the customer token.
+constexpr mode_t ownerOnlyFolder = 0700;
+constexpr mode_t ownerOnlyFile = 0600;
+
+const QString terminateNotification = QStringLiteral("OrvoPluginTerminate");
+const QString installerArgument = QStringLiteral("Installer-Plugin");
+const QString infoFileName = QStringLiteral("com.orvo.wendra.MacPlugin.plist");
+const QString infoCopyName = QStringLiteral("info.plist");
+
+QString emptyText()
+{
+    return QString(QLatin1String(""));
+}
+
+void createWorkingFolder(const char* fullName, const QString& path, const char* present, const char* created,
+                         const char* failed)
+{
+    FileManager& manager = FileManager::defaultManager();
+    if (manager.fileExists(path)) {
+        Log::write(present, fullName);
+    } else if (manager.createDirectory(path, true, ownerOnlyFolder)) {
+        Log::write(created, fullName);
+    } else {
+        Log::write(failed, fullName);
+    }
+}
+
+} // namespace
+
+QString AppDelegate::agentFolderPath()
+{
+    return Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/");
+}
+
+QString AppDelegate::stagingFolderPath()
+{
+    return Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoCustomerPluginNativeFolder/");
+}
+
+void AppDelegate::awakeFromNib()
+{
+    const char* fullName = "-[AppDelegate awakeFromNib]";
+    createOrvoPluginLogFolder();
+    Log::write("%s : ********************************************************* \n", fullName);
+    Log::write("%s : ************************** OrvoPlugin App Started ******* \n", fullName);
+    Log::write("%s : ********************************************************* \n", fullName);
+    createOrvoMeetingNativeFolder();
+    createOrvoCustomerPluginNativeFolder();
+}
+
+void AppDelegate::createOrvoPluginLogFolder()
+{
+    const char* fullName = "-[AppDelegate createOrvoPluginLogFolder]";
+    ExceptionGuard::run(fullName, [&] {
+        // Joined as plain text, as the log folder always has been; the doubled separator reads as one.
+        orvoPluginLogFolder =
+            Paths::userLibraryDirectory() + QStringLiteral("/Logs/") + QStringLiteral("/OrvoWendra/OrvoPlugin/");
+        orvoDirectoryManager = &FileManager::defaultManager();
+        if (orvoDirectoryManager->createDirectory(orvoPluginLogFolder, true, ownerOnlyFolder)) {
+            Log::write("%s Orvo Plugin Log Folder Created...", fullName);
+        } else {
+            Log::write("%s Failed to Create Orvo Plugin Log Folder...", fullName);
+        }
+        loggingFile(loggingTimer);
+        startLoggingTimer();
+        setDefaultValues();
+    });
+}
+
+void AppDelegate::setDefaultValues()
+{
+    ExceptionGuard::run("-[AppDelegate setDefaultValues]", [] {
+        SessionDetails* session = SessionDetails::getInstance();
+        session->setWebServerName(emptyText());
+        session->setCxp_token(emptyText());
+        session->setDcName(emptyText());
+        session->setInfoPlistPath(emptyText());
+        session->setPluginAppPath(emptyText());
+        session->setLocalOrvoPluginAppVersion(emptyText());
+        session->setPlistWebServerName(emptyText());
+        session->setPlistDcName(emptyText());
+        session->setIsAppReplaceFlag(false);
+        session->setCxPluginUpdateNeeded(false);
+    });
+}
+
+void AppDelegate::startLoggingTimer()
+{
+    // An earlier timer is replaced, not stopped: the check is harmless to run twice.
+    loggingTimer = new QTimer;
+    loggingTimer->setInterval(100);
+    QTimer* timer = loggingTimer;
+    QObject::connect(timer, &QTimer::timeout, timer, [this, timer] { loggingFile(timer); });
+    timer->start();
+}
+
+void AppDelegate::loggingFile(QTimer* /*timer*/)
+{
+    ExceptionGuard::run("-[AppDelegate loggingFile:]", [] {
+        FileManager& manager = FileManager::defaultManager();
+        const QString liveFile = Paths::appendingPathComponent(orvoPluginLogFolder, QStringLiteral("orvoPlugin.log"));
+        StandardStreams::redirectTo(liveFile);
+        if (manager.fileSize(liveFile) <= logRotationThreshold) {
+            return;
+        }
+        const auto numbered = [](qint32 i) {
+            return Paths::appendingPathComponent(orvoPluginLogFolder, QStringLiteral("orvoPlugin%1.log").arg(i));
+        };
+        for (qint32 i = logFileNameCount; i >= 0; --i) {
+            const QString destination = numbered(i);
+            const QString source = i == 0 ? liveFile : numbered(i - 1);
+            if (manager.fileExists(destination)) {
+                manager.removeItem(destination);
+            }
+            manager.copyItem(source, destination);
+        }
+        if (logFileNameCount != highestLogFileNumber) {
+            ++logFileNameCount;
+        }
+        manager.truncateFile(liveFile);
+    });
+}
+
+void AppDelegate::createOrvoMeetingNativeFolder()
+{
+    const char* fullName = "-[AppDelegate createOrvoMeetingNativeFolder]";
+    ExceptionGuard::run(fullName, [&] {
+        createWorkingFolder(fullName, agentFolderPath(), "%s Orvo Meeting Native folder Already Present",
+                            "%s Orvo Meeting Native Folder Created...",
+                            "%s Failed to Create Orvo Meeting Native Folder...");
+    });
+}
+
+void AppDelegate::createOrvoCustomerPluginNativeFolder()
+{
+    const char* fullName = "-[AppDelegate createOrvoCustomerPluginNativeFolder]";
+    ExceptionGuard::run(fullName, [&] {
+        orvoCustomerPluginNativeFolder = stagingFolderPath();
+        createWorkingFolder(fullName, orvoCustomerPluginNativeFolder,
+                            "%s Orvo Customer Plugin Native folder Already Present",
+                            "%s Orvo Customer Plugin Native Folder Created...",
+                            "%s Failed to Create Orvo Customer Plugin Native Folder...");
+    });
+}
+
+void AppDelegate::applicationWillFinishLaunching()
+{
+    parseCommandLineArgs();
+    findCurrentAppPath();
+    addObservers();
+    getorvoPluginAppVersion();
+}
+
+void AppDelegate::parseCommandLineArgs()
+{
+    const char* fullName = "-[AppDelegate parseCommandLineArgs]";
+    ExceptionGuard::run(fullName, [&] {
+        SessionDetails* session = SessionDetails::getInstance();
+        const QStringList arguments = ProcessInfo::arguments();
+        Log::write("%s : Command line aruguments : %@", fullName, arguments);
+        if (!arguments.contains(installerArgument)) {
+            Log::write("%s ******* Orvo Wendra Customer Plugin App Invoked By User.", fullName);
+            orvoCustomerPluginNativeFolder = stagingFolderPath();
+            QString infoPath = orvoCustomerPluginNativeFolder + infoFileName;
+            if (!FileManager::defaultManager().fileExists(infoPath)) {
+                infoPath = orvoCustomerPluginNativeFolder + infoCopyName;
+            }
+            Log::write("%s : Info plist Filepath :  %@", fullName, infoPath);
+            readInfoFileArgs(infoPath);
+        } else {
+            Log::write("%s ******* Orvo Wendra Customer Plugin App Invoked By Orvo Plugin Installer.", fullName);
+            // Element 1 names a path inside the folder that holds the info file.
+            const QString folder = Paths::deletingLastPathComponent(arguments.value(1));
+            QString infoPath = folder + QLatin1Char('/') + infoFileName;
+            if (!FileManager::defaultManager().fileExists(infoPath)) {
+                infoPath = folder + QLatin1Char('/') + infoCopyName;
+            }
+            session->setInfoPlistPath(infoPath);
+            Log::write("%s : Info plist Filepath :  %@", fullName, session->infoPlistPath());
+            readInfoFileArgs(infoPath);
+            copyInfoFile();
+        }
+        Log::write("%s : Arguments Readed From Server => Websername : %@ , Cxp_Token : %@  , DC = %@", fullName,
+                   session->webServerName(), session->cxp_token(), session->dcName());
+    });
+}
+
+void AppDelegate::readInfoFileArgs(const QString& path)
+{
+    const char* fullName = "-[AppDelegate readInfoFileArgs:]";
+    ExceptionGuard::run(fullName, [&] {
+        if (!FileManager::defaultManager().fileExists(path)) {
+            Log::write("%s ******** info.plist Not Present file at path :%@", fullName, path);
+            return;
+        }
+        const auto info = PropertyList::dictionaryWithContentsOfFile(path);
+        if (!info) {
+            Log::write("%s Failed to read the info.plist file at path :%@", fullName, path);
+            return;
+        }
+        // A value that is not text would break every later use of the setting; it counts as missing.
+        const auto text = [&](const QString& key) -> OptionalString {
+            const auto it = info->constFind(key);
+            if (it == info->constEnd()) {
+                return std::nullopt;
+            }
+            if (it->typeId() != QMetaType::QString) {
+                Log::write("%s Ignoring the value of %@ in the info.plist file: it is not text", fullName, key);
+                return std::nullopt;
+            }
+            return it->toString();
+        };
+        SessionDetails* session = SessionDetails::getInstance();
+        if (const OptionalString server = text(QStringLiteral("WebServer"))) {
+            session->setWebServerName(server);
+            session->setPlistWebServerName(server);
+        }
+        if (const OptionalString token = text(QStringLiteral("cxp_token"))) {
+            session->setCxp_token(token);
+        }
+        if (const OptionalString dc = text(QStringLiteral("DC"))) {
+            session->setDcName(dc);
+            session->setPlistDcName(dc);
+        }
+    });
+}
+
+void AppDelegate::copyInfoFile()
+{
+    const char* fullName = "-[AppDelegate copyInfoFile]";
+    ExceptionGuard::run(fullName, [&] {
+        orvoCustomerPluginNativeFolder = stagingFolderPath();
+        orvoDirectoryManager = &FileManager::defaultManager();
+        if (!orvoDirectoryManager->fileExists(orvoCustomerPluginNativeFolder)) {
+            return;
+        }
+        const OptionalString source = SessionDetails::getInstance()->infoPlistPath();
+        if (!source || !orvoDirectoryManager->fileExists(*source)) {
+            Log::write("%s PluginInfo file does not exist at path : %@", fullName, source);
+            return;
+        }
+        const QString destination = orvoCustomerPluginNativeFolder + infoCopyName;
+        // A second installer start must win over the copy an earlier one left, so the copy replaces it whole.
+        QString error;
+        if (orvoDirectoryManager->replaceItemWithCopy(*source, destination, ownerOnlyFile, &error)) {
+            Log::write("%s PluginInfo File copied successfully to folder : %@", fullName, destination);
+        } else {
+            Log::write("%s Error copying file: %@", fullName, error);
+        }
+    });
+}
+
+void AppDelegate::addObservers()
+{
+    NotificationCenter::defaultCenter().addObserver(this, terminateNotification, nullptr,
+                                                    [this](const Notification&) { terminateapp(); });
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    SessionDetails::getInstance()->setIsAppReplaceFlag(false);
+    checkInstalledAgentVersion();
+    ApiHandler::getInstance()->pluginUpdateCheckApi();
+    showJoinWindow();
+}
+
+void AppDelegate::findCurrentAppPath()
+{
+    const char* fullName = "-[AppDelegate findCurrentAppPath]";
+    ExceptionGuard::run(fullName, [&] {
+        SessionDetails::getInstance()->setPluginAppPath(Bundle::mainBundlePath());
+        Log::write("%s Orvo Customer Plugin App path : %@", fullName, SessionDetails::getInstance()->pluginAppPath());
+    });
+}
+
+void AppDelegate::getorvoPluginAppVersion()
+{
+    const char* fullName = "-[AppDelegate getorvoPluginAppVersion]";
+    ExceptionGuard::run(fullName, [&] {
+        SessionDetails* session = SessionDetails::getInstance();
+        const OptionalString appPath = session->pluginAppPath();
+        if (appPath && FileManager::defaultManager().fileExists(*appPath)) {
+            session->setLocalOrvoPluginAppVersion(
+                Bundle::infoDictionaryText(*appPath, QStringLiteral("CFBundleShortVersionString")));
+            Log::write("%s local Orvo Wendra Customer Plugin App version : %@", fullName,
+                       session->localOrvoPluginAppVersion());
+        } else {
+            Log::write("%s : Orvo Wendra Customer Plugin app not found, Setting app version to zero ( default)",
+                       fullName);
+            session->setLocalOrvoPluginAppVersion(QStringLiteral("0"));
+        }
+    });
+}
+
+void AppDelegate::terminateapp()
+{
+    ExceptionGuard::run("-[AppDelegate terminateapp:]", [this] {
+        removeObservers();
+        Application::terminate();
+    });
+}
+
+void AppDelegate::removeObservers()
+{
+    NotificationCenter::defaultCenter().removeObserver(this, terminateNotification, nullptr);
+}
+
+void AppDelegate::applicationWillTerminate()
+{
+    const char* fullName = "-[AppDelegate applicationWillTerminate:]";
+    ExceptionGuard::run(fullName, [&] {
+        replaceStagedPlugin();
+        Log::write("%s : ************************** OrvoPlugin App terminated ******* \n\n", fullName);
+    });
+}
+
+void AppDelegate::checkInstalledAgentVersion()
+{
+    // Records the installed agent's version; arrives with agent provisioning.
+}
+
+void AppDelegate::showJoinWindow()
+{
+    // Creates and shows the join window; arrives with the join window.
+}
+
+void AppDelegate::replaceStagedPlugin()
+{
+    // Copies a plugin staged during this run over the running bundle; arrives with the self-update.
+}

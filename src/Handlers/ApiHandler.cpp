@@ -1,0 +1,171 @@
+#include "Handlers/ApiHandler.h"
+
+#include "Objects/DataCentres.h"
+#include "Objects/SessionDetails.h"
+#include "Platform/ExceptionGuard.h"
+#include "Platform/JsonValue.h"
+#include "Platform/Log.h"
+#include "Platform/UrlConnection.h"
+#include "Platform/UrlText.h"
+
+#include <QMutex>
+
+namespace {
+
+ApiHandler* apiObj = nullptr;
+QMutex classLock;
+
+// A key looked up in a value that must be an object: absent stays absent, any other kind raises.
+const JsonValue* valueForKey(const JsonValue* container, const QString& key)
+{
+    if (!container) {
+        return nullptr;
+    }
+    if (!container->isObject()) {
+        throw PlatformException(QStringLiteral("NSUnknownKeyException"),
+                                QStringLiteral("the value holding \"%1\" is not an object").arg(key));
+    }
+    return container->member(key);
+}
+
+QString describe(const JsonValue* value)
+{
+    return value ? value->description() : QStringLiteral("(null)");
+}
+
+QString describe(const std::optional<QUrl>& url)
+{
+    return url ? QString::fromUtf8(url->toEncoded()) : QStringLiteral("(null)");
+}
+
+// The request, its log lines and the status test both checks share; the body when the status is 200.
+std::optional<QByteArray> exchange(const char* fullName, const std::optional<QUrl>& url, bool logFailedCheck)
+{
+    const UrlResponse response = UrlConnection::sendSynchronousRequest(url);
+    Log::write("%s : Request Url URL : %@\n", fullName, describe(url));
+    if (logFailedCheck && response.error) {
+        Log::write("%s : Check Update failed : %@", fullName, response.error->description());
+    }
+    if (!response.body) {
+        Log::write("%s : Error in the HTTP Request(URL: %@) : %@", fullName, describe(url),
+                   response.error ? response.error->localizedDescription : QStringLiteral("(null)"));
+    }
+    Log::write("%s : Status code : %ld", fullName, response.statusCode);
+    if (response.statusCode != 200) {
+        Log::write("%s : NSURLConnection failed for this request : %@ and status code : %ld", fullName, describe(url),
+                   response.statusCode);
+        return std::nullopt;
+    }
+    return response.body;
+}
+
+} // namespace
+
+ApiHandler* ApiHandler::getInstance()
+{
+    QMutexLocker locker(&classLock);
+    if (!apiObj) {
+        apiObj = new ApiHandler;
+        Log::write("%s : Update Info Object Allocated", "+[ApiHandler getInstance]");
+    }
+    return apiObj;
+}
+
+bool ApiHandler::agentCheckUpdate()
+{
+    const char* fullName = "-[ApiHandler agentCheckUpdate]";
+    bool result = false;
+    ExceptionGuard::run(fullName, [&] {
+        SessionDetails* session = SessionDetails::getInstance();
+        const QString text = Log::format("https://%@/api/v2/agent/check_update?agent_version=%@&agent=mac 32",
+                                         {session->webServerName(), session->localOrvoAppVersion()});
+        const std::optional<QUrl> url = UrlText::urlWithString(UrlText::addingPercentEncodingForQuery(text));
+        const std::optional<QByteArray> body = exchange(fullName, url, true);
+        if (!body) {
+            return;
+        }
+        const std::optional<JsonValue> reply = JsonValue::parse(*body);
+        const JsonValue* representation = valueForKey(reply ? &*reply : nullptr, QStringLiteral("representation"));
+        const JsonValue* agent = valueForKey(representation, QStringLiteral("AGENT"));
+        Log::write("%s : Response : %@", fullName, describe(representation));
+        if (agent && !agent->isObject()) {
+            throw PlatformException(QStringLiteral("NSInvalidArgumentException"),
+                                    QStringLiteral("\"AGENT\" is not an object"));
+        }
+        for (const auto& [key, value] : agent ? agent->members() : std::vector<std::pair<QString, JsonValue>>{}) {
+            if (key == QLatin1String("update_needed")) {
+                session->setIsUpdateNeeded(value.truthValue());
+            }
+            if (key == QLatin1String("download_url")) {
+                const QString url = value.toText();
+                if (!url.isEmpty()) {
+                    session->setCdnUrl(url);
+                    session->setIsCdnAvailable(true);
+                }
+            }
+            if (key == QLatin1String("fallback_url")) {
+                const QString url = value.toText();
+                if (!url.isEmpty()) {
+                    session->setFallbackUrl(url);
+                }
+            }
+        }
+        result = true;
+    });
+    return result;
+}
+
+bool ApiHandler::pluginUpdateCheckApi()
+{
+    const char* fullName = "-[ApiHandler pluginUpdateCheckApi]";
+    bool result = false;
+    ExceptionGuard::run(fullName, [&] {
+        SessionDetails* session = SessionDetails::getInstance();
+        const OptionalString host = session->webServerName();
+        if (!host || host->isEmpty()) {
+            session->setWebServerName(DataCentres::mainServiceHost());
+        }
+        const OptionalString token = session->cxp_token();
+        const QString text =
+            token && !token->isEmpty()
+                ? Log::format(
+                      "https://%@/api/v1/customer_plugin/check_update?os=mac&format=dmg&version=%@&cxp_token=%@",
+                      {session->webServerName(), session->localOrvoPluginAppVersion(), token})
+                : Log::format("https://%@/api/v1/customer_plugin/check_update?os=mac&format=dmg&version=%@",
+                              {session->webServerName(), session->localOrvoPluginAppVersion()});
+        const std::optional<QUrl> url = UrlText::urlWithString(text);
+        if (const std::optional<QByteArray> body = exchange(fullName, url, false)) {
+            const std::optional<JsonValue> reply = JsonValue::parse(*body);
+            const JsonValue* representation = valueForKey(reply ? &*reply : nullptr, QStringLiteral("representation"));
+            Log::write("%s response :  %@", fullName, describe(reply ? &*reply : nullptr));
+            if (representation && !representation->isObject()) {
+                throw PlatformException(QStringLiteral("NSInvalidArgumentException"),
+                                        QStringLiteral("\"representation\" is not an object"));
+            }
+            for (const auto& [key, value] :
+                 representation ? representation->members() : std::vector<std::pair<QString, JsonValue>>{}) {
+                if (key == QLatin1String("download_url")) {
+                    // The updater builds a URL from it; a value that is not text cannot name one.
+                    if (value.kind() == JsonValue::Kind::String) {
+                        session->setCxPluginDownloadUrl(value.toText());
+                    } else {
+                        Log::write("%s : download_url is not text, ignored : %@", fullName, value.description());
+                    }
+                } else if (key == QLatin1String("update")) {
+                    session->setCxPluginUpdateNeeded(value.truthValue());
+                }
+            }
+            result = true;
+        }
+        if (session->cxPluginUpdateNeeded()) {
+            Log::write("%s Orvo Customer Plugin Updated Version Available ....", fullName);
+            getInstance()->checkOrvoPluginUpdate();
+        }
+    });
+    return result;
+}
+
+void ApiHandler::checkOrvoPluginUpdate()
+{
+    // Hands over to the plugin updater, which downloads and stages the new plugin; arrives with the self-update.
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+// The plugin's client of the service's update-check interface. Both checks are synchronous HTTPS requests that
+// block the calling (main) thread, and copy what the reply says into the session record.
+class ApiHandler
+{
+public:
+    // The single instance, created on first use.
+    static ApiHandler* getInstance();
+
+    // Asks whether the installed agent must be fetched, and where from. YES on status 200 and a reply handled
+    // without an exception.
+    bool agentCheckUpdate();
+    // Asks whether a newer plugin exists; when one does, hands over to the plugin updater. YES on status 200 and
+    // a reply handled without an exception.
+    bool pluginUpdateCheckApi();
+
+private:
+    ApiHandler() = default;
+
+    void checkOrvoPluginUpdate();
+};

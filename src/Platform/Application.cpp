@@ -1,0 +1,72 @@
+#include "Platform/Application.h"
+
+#include "Platform/ApplicationDelegate.h"
+#include "Platform/Log.h"
+#include "Platform/QuitCommand.h"
+#include "Platform/StandardStreams.h"
+#include "Platform/Tls.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <unistd.h>
+
+namespace {
+
+ApplicationDelegate* currentDelegate = nullptr;
+bool terminating = false;
+std::function<void(int)> exitFunction = [](int status) {
+    ::_exit(status);
+};
+
+} // namespace
+
+int Application::main(int argc, char** argv, const std::function<ApplicationDelegate*()>& makeDelegate)
+{
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    Log::installQtMessageHandler();
+    Tls::trustCertificatesFromEnvironment();
+    QuitCommand quitCommand;
+
+    ApplicationDelegate* delegate = makeDelegate();
+    setDelegate(delegate);
+    delegate->awakeFromNib();
+    delegate->applicationWillFinishLaunching();
+    QTimer::singleShot(0, &app, [delegate] { delegate->applicationDidFinishLaunching(); });
+    return QApplication::exec();
+}
+
+void Application::terminate()
+{
+    // A second request while the first one runs changes nothing.
+    if (terminating) {
+        return;
+    }
+    terminating = true;
+    if (currentDelegate) {
+        currentDelegate->applicationWillTerminate();
+    }
+    StandardStreams::flush();
+    exitFunction(0);
+}
+
+void Application::setDelegate(ApplicationDelegate* delegate)
+{
+    currentDelegate = delegate;
+}
+
+void Application::setExitFunction(std::function<void(int)> function)
+{
+    exitFunction = std::move(function);
+}
+
+bool Application::isTerminating()
+{
+    return terminating;
+}
+
+void Application::resetTermination()
+{
+    terminating = false;
+}

@@ -1,0 +1,312 @@
+#include "Platform/FileManager.h"
+
+#include "Platform/Paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <dirent.h>
+
+namespace {
+
+QByteArray native(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+void setError(QString* error, const QString& text)
+{
+    if (error) {
+        *error = text;
+    }
+}
+
+QString errnoText(const QString& what, const QString& path, int code)
+{
+    return QStringLiteral("%1 \"%2\": %3").arg(what, path, QString::fromLocal8Bit(strerror(code)));
+}
+
+bool copyFileContents(const QByteArray& from, const QByteArray& to, mode_t mode, int& code)
+{
+    const int in = ::open(from.constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        code = errno;
+        return false;
+    }
+    const int out = ::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode & 07777);
+    if (out < 0) {
+        code = errno;
+        ::close(in);
+        return false;
+    }
+    char buffer[65536];
+    bool ok = true;
+    for (;;) {
+        const ssize_t got = ::read(in, buffer, sizeof buffer);
+        if (got == 0) {
+            break;
+        }
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ok = false;
+            break;
+        }
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::write(out, buffer + done, static_cast<size_t>(got - done));
+            if (put < 0 && errno == EINTR) {
+                continue;
+            }
+            if (put <= 0) {
+                ok = false;
+                break;
+            }
+            done += put;
+        }
+        if (!ok) {
+            break;
+        }
+    }
+    if (!ok) {
+        code = errno;
+    }
+    // The umask may have narrowed the bits at creation.
+    if (ok && ::fchmod(out, mode & 07777) != 0) {
+        code = errno;
+        ok = false;
+    }
+    if (::close(out) != 0 && ok) {
+        code = errno;
+        ok = false;
+    }
+    ::close(in);
+    return ok;
+}
+
+bool copyTree(const QByteArray& from, const QByteArray& to, int& code)
+{
+    struct stat st;
+    if (::lstat(from.constData(), &st) != 0) {
+        code = errno;
+        return false;
+    }
+    if (S_ISLNK(st.st_mode)) {
+        QByteArray target(static_cast<qsizetype>(st.st_size) + 1, '\0');
+        const ssize_t len = ::readlink(from.constData(), target.data(), static_cast<size_t>(target.size()));
+        if (len < 0) {
+            code = errno;
+            return false;
+        }
+        target.truncate(len);
+        if (::symlink(target.constData(), to.constData()) != 0) {
+            code = errno;
+            return false;
+        }
+        return true;
+    }
+    if (S_ISREG(st.st_mode)) {
+        return copyFileContents(from, to, st.st_mode, code);
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        code = ENOTSUP;
+        return false;
+    }
+    // Owner-writable while filling, the real bits once the contents are in.
+    if (::mkdir(to.constData(), 0700) != 0) {
+        code = errno;
+        return false;
+    }
+    DIR* dir = ::opendir(from.constData());
+    if (!dir) {
+        code = errno;
+        return false;
+    }
+    bool ok = true;
+    while (dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..") {
+            continue;
+        }
+        if (!copyTree(from + '/' + name, to + '/' + name, code)) {
+            ok = false;
+            break;
+        }
+    }
+    ::closedir(dir);
+    if (ok && ::chmod(to.constData(), st.st_mode & 07777) != 0) {
+        code = errno;
+        ok = false;
+    }
+    return ok;
+}
+
+bool removeTree(const QByteArray& path, int& code)
+{
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0) {
+        code = errno;
+        return false;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        if (::unlink(path.constData()) != 0) {
+            code = errno;
+            return false;
+        }
+        return true;
+    }
+    // A read-only folder (as copied from a disk image) must still be emptied.
+    ::chmod(path.constData(), (st.st_mode & 07777) | S_IRWXU);
+    DIR* dir = ::opendir(path.constData());
+    if (!dir) {
+        code = errno;
+        return false;
+    }
+    bool ok = true;
+    while (dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != ".." && !removeTree(path + '/' + name, code)) {
+            ok = false;
+        }
+    }
+    ::closedir(dir);
+    if (ok && ::rmdir(path.constData()) != 0) {
+        code = errno;
+        ok = false;
+    }
+    return ok;
+}
+
+} // namespace
+
+FileManager& FileManager::defaultManager()
+{
+    static FileManager manager;
+    return manager;
+}
+
+bool FileManager::fileExists(const QString& path) const
+{
+    struct stat st;
+    return !path.isEmpty() && ::stat(native(path).constData(), &st) == 0;
+}
+
+bool FileManager::createDirectory(const QString& path, bool withIntermediates, std::optional<mode_t> mode,
+                                  QString* error)
+{
+    if (path.isEmpty()) {
+        setError(error, QStringLiteral("no path given"));
+        return false;
+    }
+    struct stat st;
+    const QByteArray nativePath = native(path);
+    if (::stat(nativePath.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            return true;
+        }
+        setError(error, errnoText(QStringLiteral("cannot create folder"), path, EEXIST));
+        return false;
+    }
+    if (withIntermediates) {
+        const QString parent = Paths::deletingLastPathComponent(path);
+        if (!parent.isEmpty() && parent != path && !createDirectory(parent, true, std::nullopt, error)) {
+            return false;
+        }
+    }
+    if (::mkdir(nativePath.constData(), mode.value_or(0777)) != 0 && errno != EEXIST) {
+        setError(error, errnoText(QStringLiteral("cannot create folder"), path, errno));
+        return false;
+    }
+    // mkdir honours the umask; an explicit mode is meant as given.
+    if (mode && ::chmod(nativePath.constData(), *mode) != 0) {
+        setError(error, errnoText(QStringLiteral("cannot set permissions of"), path, errno));
+        return false;
+    }
+    return ::stat(nativePath.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool FileManager::copyItem(const QString& source, const QString& destination, QString* error)
+{
+    if (!fileExists(source)) {
+        setError(error, errnoText(QStringLiteral("cannot copy"), source, ENOENT));
+        return false;
+    }
+    if (fileExists(destination)) {
+        setError(error, QStringLiteral("\"%1\" couldn't be copied to \"%2\" because an item with the same name "
+                                       "already exists.")
+                            .arg(Paths::lastPathComponent(source), Paths::deletingLastPathComponent(destination)));
+        return false;
+    }
+    int code = 0;
+    if (copyTree(native(source), native(destination), code)) {
+        return true;
+    }
+    // Nothing was there before, so a partial copy is ours to take away.
+    int ignored = 0;
+    removeTree(native(destination), ignored);
+    setError(error, errnoText(QStringLiteral("cannot copy to"), destination, code));
+    return false;
+}
+
+bool FileManager::replaceItemWithCopy(const QString& source, const QString& destination, mode_t mode, QString* error)
+{
+    const QString folder = Paths::deletingLastPathComponent(destination);
+    QByteArray temp = native(Paths::appendingPathComponent(folder, QStringLiteral(".copy-XXXXXX")));
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        setError(error, errnoText(QStringLiteral("cannot create a file in"), folder, errno));
+        return false;
+    }
+    ::close(fd);
+    ::unlink(temp.constData());
+    int code = 0;
+    if (!copyFileContents(native(source), temp, mode, code)) {
+        ::unlink(temp.constData());
+        setError(error, errnoText(QStringLiteral("cannot copy"), source, code));
+        return false;
+    }
+    if (::rename(temp.constData(), native(destination).constData()) != 0) {
+        code = errno;
+        ::unlink(temp.constData());
+        setError(error, errnoText(QStringLiteral("cannot replace"), destination, code));
+        return false;
+    }
+    return true;
+}
+
+bool FileManager::removeItem(const QString& path, QString* error)
+{
+    int code = 0;
+    if (path.isEmpty() || !removeTree(native(path), code)) {
+        setError(error, errnoText(QStringLiteral("cannot remove"), path, path.isEmpty() ? ENOENT : code));
+        return false;
+    }
+    return true;
+}
+
+quint64 FileManager::fileSize(const QString& path) const
+{
+    struct stat st;
+    if (path.isEmpty() || ::stat(native(path).constData(), &st) != 0) {
+        return 0;
+    }
+    return static_cast<quint64>(st.st_size);
+}
+
+bool FileManager::truncateFile(const QString& path)
+{
+    const int fd = ::open(native(path).constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool ok = ::ftruncate(fd, 0) == 0;
+    ::close(fd);
+    return ok;
+}

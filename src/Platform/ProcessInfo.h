@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QStringList>
+
+// The process's launch arguments: element 0 is the program's path, the others follow in order.
+class ProcessInfo
+{
+public:
+    static QStringList arguments();
+    // Replaces the argument list the process reports; for tests that play a launch.
+    static void setArguments(const QStringList& arguments);
+};

@@ -1,0 +1,114 @@
+#include "Platform/PropertyList.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QVariantList>
+
+#include <plist/plist.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+// Property lists the plugin reads are a few hundred bytes; anything far larger is not one of ours.
+constexpr qint64 maximumFileSize = 16 * 1024 * 1024;
+constexpr int maximumDepth = 64;
+
+QVariant toVariant(plist_t node, int depth)
+{
+    if (!node || depth > maximumDepth) {
+        return {};
+    }
+    switch (plist_get_node_type(node)) {
+    case PLIST_BOOLEAN: {
+        uint8_t value = 0;
+        plist_get_bool_val(node, &value);
+        return QVariant(value != 0);
+    }
+    case PLIST_UINT: {
+        uint64_t value = 0;
+        plist_get_uint_val(node, &value);
+        return QVariant(static_cast<qulonglong>(value));
+    }
+    case PLIST_REAL: {
+        double value = 0;
+        plist_get_real_val(node, &value);
+        return QVariant(value);
+    }
+    case PLIST_STRING:
+    case PLIST_KEY: {
+        char* value = nullptr;
+        plist_get_string_val(node, &value);
+        QString text = QString::fromUtf8(value ? value : "");
+        std::free(value);
+        return QVariant(text);
+    }
+    case PLIST_DATA: {
+        char* value = nullptr;
+        uint64_t length = 0;
+        plist_get_data_val(node, &value, &length);
+        QByteArray data(value, static_cast<qsizetype>(length));
+        std::free(value);
+        return QVariant(data);
+    }
+    case PLIST_DATE: {
+        int32_t sec = 0;
+        int32_t usec = 0;
+        plist_get_date_val(node, &sec, &usec);
+        // Property-list dates count from 2001-01-01.
+        return QVariant(QDateTime::fromSecsSinceEpoch(978307200LL + sec, Qt::UTC).addMSecs(usec / 1000));
+    }
+    case PLIST_ARRAY: {
+        QVariantList list;
+        const uint32_t size = plist_array_get_size(node);
+        for (uint32_t i = 0; i < size; ++i) {
+            list << toVariant(plist_array_get_item(node, i), depth + 1);
+        }
+        return QVariant(list);
+    }
+    case PLIST_DICT: {
+        QVariantMap map;
+        plist_dict_iter iter = nullptr;
+        plist_dict_new_iter(node, &iter);
+        for (;;) {
+            char* key = nullptr;
+            plist_t value = nullptr;
+            plist_dict_next_item(node, iter, &key, &value);
+            if (!key) {
+                break;
+            }
+            map.insert(QString::fromUtf8(key), toVariant(value, depth + 1));
+            std::free(key);
+        }
+        std::free(iter);
+        return QVariant(map);
+    }
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+std::optional<QVariantMap> PropertyList::dictionaryWithContentsOfFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > maximumFileSize) {
+        return std::nullopt;
+    }
+    const QByteArray data = file.readAll();
+    if (data.isEmpty()) {
+        return std::nullopt;
+    }
+    plist_t root = nullptr;
+    plist_from_memory(data.constData(), static_cast<uint32_t>(data.size()), &root);
+    if (!root) {
+        return std::nullopt;
+    }
+    std::unique_ptr<void, decltype(&plist_free)> owner(root, &plist_free);
+    if (plist_get_node_type(root) != PLIST_DICT) {
+        return std::nullopt;
+    }
+    return toVariant(root, 0).toMap();
+}

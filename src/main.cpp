@@ -1,0 +1,7 @@
+#include "AppDelegate.h"
+#include "Platform/Application.h"
+
+int main(int argc, char** argv)
+{
+    return Application::main(argc, argv, [] { return new AppDelegate; });
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// Sends the process's standard error (where the log call writes) to a file while alive, so a test can read the
+// lines an operation logged.
+class LogCapture
+{
+public:
+    LogCapture();
+    ~LogCapture();
+
+    // Everything logged since the capture started.
+    QString text() const;
+
+private:
+    QTemporaryDir m_dir;
+    int m_savedStderr = -1;
+};
