@@ -13,6 +13,7 @@
 #include "Platform/PropertyList.h"
 #include "Platform/StandardStreams.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 namespace {
@@ -114,7 +115,7 @@ void AppDelegate::setDefaultValues()
 void AppDelegate::startLoggingTimer()
 {
     // An earlier timer is replaced, not stopped: the check is harmless to run twice.
-    loggingTimer = new QTimer;
+    loggingTimer = new QTimer(QCoreApplication::instance());
     loggingTimer->setInterval(100);
     QTimer* timer = loggingTimer;
     QObject::connect(timer, &QTimer::timeout, timer, [this, timer] { loggingFile(timer); });

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 LogCapture::LogCapture()
@@ -29,4 +30,13 @@ QString LogCapture::text() const
     QFile file(m_dir.filePath(QStringLiteral("log")));
     file.open(QIODevice::ReadOnly);
     return QString::fromUtf8(file.readAll());
+}
+
+int permissionBits(const QString& path)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+        return -1;
+    }
+    return static_cast<int>(st.st_mode & 07777);
 }

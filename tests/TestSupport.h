@@ -18,3 +18,6 @@ private:
     QTemporaryDir m_dir;
     int m_savedStderr = -1;
 };
+
+// The permission bits of the file or folder at path (as in 0600), or -1 when it cannot be read.
+int permissionBits(const QString& path);
