@@ -1,0 +1,246 @@
+#include "AppDelegate.h"
+#include "Platform/Application.h"
+#include "Platform/NotificationCenter.h"
+#include "Platform/QuitCommand.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <QtTest>
+
+#include <signal.h>
+
+namespace {
+
+const QString openingRule = QStringLiteral("-[AppDelegate awakeFromNib] : "
+                                           "********************************************************* ");
+const QString openingTitle = QStringLiteral("-[AppDelegate awakeFromNib] : ************************** OrvoPlugin "
+                                            "App Started ******* ");
+const QString closing = QStringLiteral("-[AppDelegate applicationWillTerminate:] : ************************** "
+                                       "OrvoPlugin App terminated ******* ");
+
+// The message of each log line, without the date and process prefix; continuation lines are kept as they are.
+QStringList messages(const QString& log)
+{
+    static const QRegularExpression prefix(
+        QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} .*?\\[\\d+:\\d+\\] "));
+    QStringList out;
+    for (const QString& line : log.split(QLatin1Char('\n'))) {
+        out << QString(line).remove(prefix);
+    }
+    return out;
+}
+
+// Index of the first message containing text at or after from; -1 when there is none.
+int find(const QStringList& lines, const QString& text, int from = 0)
+{
+    for (int i = from; i < lines.size(); ++i) {
+        if (lines[i].contains(text)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+class PluginRun
+{
+public:
+    explicit PluginRun(const QString& home, const QStringList& arguments = {})
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), home);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        m_process.setProcessEnvironment(env);
+        m_process.start(QStringLiteral(ORVO_BUNDLE_EXECUTABLE), arguments);
+    }
+    ~PluginRun()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished();
+        }
+    }
+    bool stop(int signalNumber)
+    {
+        ::kill(static_cast<pid_t>(m_process.processId()), signalNumber);
+        return m_process.waitForFinished(15000);
+    }
+    QProcess& process() { return m_process; }
+
+private:
+    QProcess m_process;
+};
+
+QString logFile(const QString& home)
+{
+    return home + QStringLiteral("/Library/Logs/OrvoWendra/OrvoPlugin/orvoPlugin.log");
+}
+
+QString readText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void installerStartThenCustomerStart();
+    void quitSignals_data();
+    void quitSignals();
+    void unwritableHomeStillStartsAndQuits();
+    void quitNotificationTerminatesOnce();
+    void quitShortcutTerminates();
+};
+
+void TestStartup::installerStartThenCustomerStart()
+{
+    QTemporaryDir home;
+    QTemporaryDir installer;
+    QFile info(installer.filePath(QStringLiteral("com.orvo.wendra.MacPlugin.plist")));
+    QVERIFY(info.open(QIODevice::WriteOnly));
+    // Port 9 on loopback refuses at once, so the start-up check ends quickly.
+    info.write("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>WebServer</key><string>127.0.0.1:9</string>"
+               "<key>cxp_token</key><string>tok</string><key>DC</key><string>eu</string></dict></plist>");
+    info.close();
+
+    {
+        PluginRun run(home.path(),
+                      {installer.filePath(QStringLiteral("Setup.pkg")), QStringLiteral("Installer-Plugin")});
+        QTRY_VERIFY_WITH_TIMEOUT(readText(logFile(home.path())).contains(QStringLiteral("Status code :")), 20000);
+        QVERIFY(run.stop(SIGTERM));
+        QCOMPARE(run.process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(run.process().exitCode(), 0);
+        const QString original = QString::fromUtf8(run.process().readAllStandardError());
+        QVERIFY2(original.contains(QStringLiteral("-[AppDelegate createOrvoPluginLogFolder] Orvo Plugin Log Folder "
+                                                  "Created...")),
+                 qPrintable(original));
+
+        const QString log = readText(logFile(home.path()));
+        QVERIFY(!log.contains(QStringLiteral("Log Folder Created")));
+        QVERIFY(log.endsWith(QStringLiteral("\n\n")));
+        const QStringList lines = messages(log);
+        QCOMPARE(lines.value(0), openingRule);
+        QCOMPARE(lines.value(1), openingTitle);
+        QCOMPARE(lines.value(2), openingRule);
+        QCOMPARE(lines.value(lines.size() - 3), closing);
+        int at = 3;
+        for (const QString& step :
+             {QStringLiteral("Orvo Meeting Native Folder Created..."),
+              QStringLiteral("Orvo Customer Plugin Native Folder Created..."),
+              QStringLiteral("Command line aruguments : ("), QStringLiteral("Invoked By Orvo Plugin Installer."),
+              QStringLiteral("Info plist Filepath :  ") + installer.path(),
+              QStringLiteral("PluginInfo File copied successfully to folder : "),
+              QStringLiteral("Arguments Readed From Server => Websername : 127.0.0.1:9 , Cxp_Token : tok  , DC = eu"),
+              QStringLiteral("Orvo Customer Plugin App path : ") + QStringLiteral(ORVO_BUNDLE_DIR),
+              QStringLiteral("local Orvo Wendra Customer Plugin App version : ") + QStringLiteral(ORVO_PLUGIN_VERSION),
+              QStringLiteral("Request Url URL : https://127.0.0.1:9/api/v1/customer_plugin/check_update?os=mac&"
+                             "format=dmg&version=") +
+                  QStringLiteral(ORVO_PLUGIN_VERSION) + QStringLiteral("&cxp_token=tok"),
+              QStringLiteral("Status code : 0"), closing}) {
+            const int found = find(lines, step, at);
+            QVERIFY2(found >= 0,
+                     qPrintable(QStringLiteral("missing or out of order: ") + step + QLatin1Char('\n') + log));
+            at = found + 1;
+        }
+    }
+
+    // A later start by the customer: the folders are there, and the settings come from the staged copy.
+    PluginRun run(home.path());
+    QTRY_VERIFY_WITH_TIMEOUT(readText(logFile(home.path())).count(QStringLiteral("Status code :")) == 2, 20000);
+    QVERIFY(run.stop(SIGTERM));
+    QCOMPARE(run.process().exitCode(), 0);
+    const QString log = readText(logFile(home.path()));
+    const QString second = log.mid(log.lastIndexOf(openingTitle));
+    QVERIFY(second.contains(QStringLiteral("Orvo Meeting Native folder Already Present")));
+    QVERIFY(second.contains(QStringLiteral("Orvo Customer Plugin Native folder Already Present")));
+    QVERIFY(second.contains(QStringLiteral("Invoked By User.")));
+    QVERIFY(second.contains(QStringLiteral("Websername : 127.0.0.1:9 , Cxp_Token : tok  , DC = eu")));
+    QVERIFY(!second.contains(QStringLiteral("Created...")));
+    QVERIFY(messages(log).value(messages(log).size() - 3) == closing);
+}
+
+void TestStartup::quitSignals_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+}
+
+void TestStartup::quitSignals()
+{
+    QFETCH(int, signalNumber);
+    QTemporaryDir home;
+    PluginRun run(home.path());
+    QTRY_VERIFY_WITH_TIMEOUT(readText(logFile(home.path())).contains(QStringLiteral("Status code :")), 20000);
+    QVERIFY(run.stop(signalNumber));
+    QCOMPARE(run.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(run.process().exitCode(), 0);
+    const QString log = readText(logFile(home.path()));
+    QCOMPARE(log.count(QStringLiteral("OrvoPlugin App terminated")), 1);
+}
+
+void TestStartup::unwritableHomeStillStartsAndQuits()
+{
+    QTemporaryDir base;
+    QFile blocker(base.filePath(QStringLiteral("plain-file")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    PluginRun run(blocker.fileName() + QStringLiteral("/home"));
+    // Nothing can be redirected, so every line stays on the standard error the process started with.
+    QByteArray original;
+    QTRY_VERIFY_WITH_TIMEOUT((original += run.process().readAllStandardError()).contains("Status code :"), 20000);
+    QVERIFY(run.stop(SIGTERM));
+    QCOMPARE(run.process().exitCode(), 0);
+    original += run.process().readAllStandardError();
+    QVERIFY(original.contains("Failed to Create Orvo Plugin Log Folder..."));
+    QVERIFY(original.contains("Failed to Create Orvo Meeting Native Folder..."));
+    QVERIFY(original.contains("OrvoPlugin App terminated"));
+}
+
+void TestStartup::quitNotificationTerminatesOnce()
+{
+    int exits = 0;
+    int status = -1;
+    Application::resetTermination();
+    Application::setExitFunction([&](int code) {
+        ++exits;
+        status = code;
+    });
+    AppDelegate delegate;
+    Application::setDelegate(&delegate);
+    LogCapture capture;
+    delegate.addObservers();
+    NotificationCenter::defaultCenter().post(QStringLiteral("OrvoPluginTerminate"), this);
+    // The observer is gone: a second post finds nobody.
+    NotificationCenter::defaultCenter().post(QStringLiteral("OrvoPluginTerminate"), this);
+    QCOMPARE(exits, 1);
+    QCOMPARE(status, 0);
+    QCOMPARE(capture.text().count(QStringLiteral("OrvoPlugin App terminated")), 1);
+    Application::setDelegate(nullptr);
+}
+
+void TestStartup::quitShortcutTerminates()
+{
+    int exits = 0;
+    Application::resetTermination();
+    Application::setExitFunction([&](int) { ++exits; });
+    QuitCommand quitCommand;
+    QWidget window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::keyClick(&window, Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(exits, 1);
+    QTest::keyClick(&window, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(exits, 1);
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
