@@ -40,3 +40,50 @@ int permissionBits(const QString& path)
     }
     return static_cast<int>(st.st_mode & 07777);
 }
+
+Standin::~Standin()
+{
+    m_process.terminate();
+    m_process.waitForFinished(5000);
+}
+
+bool Standin::start(const QString& certDir, const QString& workDir)
+{
+    m_config = workDir + QStringLiteral("/config.json");
+    m_record = workDir + QStringLiteral("/record.txt");
+    m_process.start(QStringLiteral(ORVO_STANDIN),
+                    {QStringLiteral("--cert"), certDir + QStringLiteral("/server.pem"), QStringLiteral("--key"),
+                     certDir + QStringLiteral("/server.key"), QStringLiteral("--port"), QStringLiteral("0"),
+                     QStringLiteral("--config"), m_config, QStringLiteral("--record"), m_record});
+    if (!m_process.waitForStarted() || !m_process.waitForReadyRead(10000)) {
+        return false;
+    }
+    const QByteArray line = m_process.readLine().trimmed();
+    m_port = line.mid(line.lastIndexOf(':') + 1).toInt();
+    return line.startsWith("listening on") && m_port > 0;
+}
+
+QString Standin::host() const
+{
+    return QStringLiteral("127.0.0.1:%1").arg(m_port);
+}
+
+void Standin::configure(const QByteArray& json)
+{
+    QFile file(m_config);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        file.write(json);
+    }
+    QFile::remove(m_record);
+}
+
+QString Standin::record() const
+{
+    QFile file(m_record);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+bool makeTestCertificates(const QString& dir)
+{
+    return QProcess::execute(QStringLiteral(ORVO_MAKE_CERTS), {dir}) == 0;
+}

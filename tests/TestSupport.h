@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -21,3 +22,27 @@ private:
 
 // The permission bits of the file or folder at path (as in 0600), or -1 when it cannot be read.
 int permissionBits(const QString& path);
+
+// One running stand-in service on loopback, with its own certificate, answers and request record.
+class Standin
+{
+public:
+    ~Standin();
+    // Starts it with the certificate pair in certDir ("server.pem", "server.key"), keeping its files in workDir.
+    bool start(const QString& certDir, const QString& workDir);
+    // "127.0.0.1:PORT", as a service host.
+    QString host() const;
+    // Replaces the answers (a JSON object) and forgets the requests recorded so far.
+    void configure(const QByteArray& json);
+    // Every request received since the last configure(): request line and headers.
+    QString record() const;
+
+private:
+    QProcess m_process;
+    QString m_config;
+    QString m_record;
+    int m_port = 0;
+};
+
+// Makes a throw-away CA and a server certificate for localhost and 127.0.0.1 in dir.
+bool makeTestCertificates(const QString& dir);

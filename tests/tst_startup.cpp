@@ -48,10 +48,13 @@ int find(const QStringList& lines, const QString& text, int from = 0)
 class PluginRun
 {
 public:
-    explicit PluginRun(const QString& home, const QStringList& arguments = {})
+    explicit PluginRun(const QString& home, const QStringList& arguments = {}, const QString& caFile = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), home);
+        if (!caFile.isEmpty()) {
+            env.insert(QStringLiteral("SSL_CERT_FILE"), caFile);
+        }
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         m_process.setProcessEnvironment(env);
         m_process.start(QStringLiteral(ORVO_BUNDLE_EXECUTABLE), arguments);
@@ -93,6 +96,7 @@ class TestStartup : public QObject
 
 private slots:
     void installerStartThenCustomerStart();
+    void startUpCheckReachesTheService();
     void quitSignals_data();
     void quitSignals();
     void unwritableHomeStillStartsAndQuits();
@@ -165,6 +169,36 @@ void TestStartup::installerStartThenCustomerStart()
     QVERIFY(second.contains(QStringLiteral("Websername : 127.0.0.1:9 , Cxp_Token : tok  , DC = eu")));
     QVERIFY(!second.contains(QStringLiteral("Created...")));
     QVERIFY(messages(log).value(messages(log).size() - 3) == closing);
+}
+
+void TestStartup::startUpCheckReachesTheService()
+{
+    QTemporaryDir dir;
+    QVERIFY(makeTestCertificates(dir.filePath(QStringLiteral("certs"))));
+    Standin service;
+    QVERIFY(service.start(dir.filePath(QStringLiteral("certs")), dir.path()));
+    service.configure("{\"plugin\":{\"update\":false,\"download_url\":\"\"}}");
+    const QString stage =
+        dir.filePath(QStringLiteral("home/Library/Application Support/OrvoCustomerPluginNativeFolder"));
+    QVERIFY(QDir().mkpath(stage));
+    QFile info(stage + QStringLiteral("/info.plist"));
+    QVERIFY(info.open(QIODevice::WriteOnly));
+    info.write(QStringLiteral("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>WebServer</key><string>%1"
+                              "</string></dict></plist>")
+                   .arg(service.host())
+                   .toUtf8());
+    info.close();
+
+    const QString home = dir.filePath(QStringLiteral("home"));
+    PluginRun run(home, {}, dir.filePath(QStringLiteral("certs/ca.pem")));
+    QTRY_VERIFY_WITH_TIMEOUT(readText(logFile(home)).contains(QStringLiteral("Status code :")), 20000);
+    QVERIFY(run.stop(SIGTERM));
+    const QString log = readText(logFile(home));
+    QVERIFY2(log.contains(QStringLiteral("-[ApiHandler pluginUpdateCheckApi] : Status code : 200\n")), qPrintable(log));
+    QVERIFY(log.contains(QStringLiteral("-[ApiHandler pluginUpdateCheckApi] response :  {")));
+    QVERIFY(service.record().startsWith(QStringLiteral("GET /api/v1/customer_plugin/check_update?os=mac&format=dmg&"
+                                                       "version=") +
+                                        QStringLiteral(ORVO_PLUGIN_VERSION) + QStringLiteral(" HTTP/1.1")));
 }
 
 void TestStartup::quitSignals_data()

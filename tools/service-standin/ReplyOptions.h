@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QJsonObject>
+
+#include <chrono>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+// The options any route accepts to shape or break its answer.
+class ReplyOptions
+{
+public:
+    int status = 200;
+    std::vector<std::pair<std::string, std::string>> headers;
+    std::chrono::milliseconds delay{0};
+    std::optional<std::string> body;
+    bool neverAnswer = false;
+    std::optional<std::size_t> dropAfter;
+    std::chrono::milliseconds slow{0};
+    std::size_t chunkBytes = 16384;
+
+    static std::optional<ReplyOptions> fromJson(const QJsonObject& object, std::string& error);
+
+    // Statuses whose responses never carry a body.
+    bool bodyForbidden() const { return (status >= 100 && status < 200) || status == 204 || status == 304; }
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <mutex>
+#include <string>
+
+namespace httplib {
+struct Request;
+}
+
+// Appends every request line and its headers to a file that tests read while the stand-in runs.
+class RequestRecorder
+{
+public:
+    explicit RequestRecorder(std::string path);
+
+    void record(const httplib::Request& request);
+
+private:
+    std::string path_;
+    std::mutex mutex_;
+};

@@ -1,0 +1,292 @@
+#include "StandinServer.h"
+
+#include "CheckReplies.h"
+#include "StandinConfig.h"
+
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cctype>
+#include <httplib.h>
+#include <iostream>
+#include <openssl/ssl.h>
+#include <poll.h>
+#include <vector>
+
+namespace {
+
+constexpr auto agentCheckPath = "/api/v2/agent/check_update";
+constexpr auto pluginCheckPath = "/api/v1/customer_plugin/check_update";
+constexpr auto agentImagePath = "/agent/OrvoMac.dmg";
+constexpr auto pluginImagePath = "/agent/OrvoPlugin.dmg";
+constexpr auto jsonType = "application/json";
+constexpr auto binaryType = "application/octet-stream";
+constexpr auto maxSilentHold = std::chrono::seconds(120);
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// The path part of the raw target, percent-decoded except for %2F so an encoded slash never matches a route.
+std::string routePath(const std::string& target)
+{
+    const std::string raw = target.substr(0, target.find('?'));
+    std::string path;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '%' && i + 2 < raw.size()) {
+            const int high = hexDigit(raw[i + 1]);
+            const int low = hexDigit(raw[i + 2]);
+            const char decoded = static_cast<char>(high * 16 + low);
+            if (high >= 0 && low >= 0 && decoded != '/') {
+                path += decoded;
+                i += 2;
+                continue;
+            }
+        }
+        path += raw[i];
+    }
+    return path;
+}
+
+void textReply(httplib::Response& response, int status, const std::string& text)
+{
+    response.status = status;
+    response.set_content(text, "text/plain");
+}
+
+void configError(httplib::Response& response, const std::string& message)
+{
+    std::cerr << "orvo-service-standin: " << message << std::endl;
+    textReply(response, 500, message);
+}
+
+bool sameHeaderName(const std::string& a, const std::string& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
+}
+
+// Ends the connection without another byte; httplib's own write afterwards then fails quietly.
+void cutConnection(int fd)
+{
+    if (fd >= 0) {
+        ::shutdown(fd, SHUT_RDWR);
+    }
+}
+
+int socketOf(const httplib::Request& request)
+{
+    return request.ssl ? SSL_get_fd(request.ssl) : -1;
+}
+
+} // namespace
+
+StandinServer::StandinServer(StandinOptions options)
+    : options_(std::move(options)),
+      server_(std::make_unique<httplib::SSLServer>(options_.certFile.c_str(), options_.keyFile.c_str())),
+      recorder_(options_.recordFile)
+{
+    // Held or slow connections must not starve the rest of a test.
+    server_->new_task_queue = [] {
+        return new httplib::ThreadPool(32);
+    };
+    // Short, so a stop is not held up by idle keep-alive connections.
+    server_->set_keep_alive_timeout(2);
+
+    server_->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
+        recorder_.record(request);
+        static const std::vector<std::string> routed{"GET", "HEAD", "POST", "PUT", "PATCH", "DELETE", "OPTIONS"};
+        if (std::find(routed.begin(), routed.end(), request.method) == routed.end()) {
+            response.set_header("Allow", "GET");
+            response.set_header("Connection", "close");
+            textReply(response, 405, "method not allowed\n");
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
+
+    // Registered per method so httplib reads any request body before answering.
+    const std::string anyPath = R"([\s\S]*)";
+    const auto notAllowed = [](const httplib::Request&, httplib::Response& response) {
+        response.set_header("Allow", "GET");
+        textReply(response, 405, "method not allowed\n");
+    };
+    server_->Post(anyPath, notAllowed);
+    server_->Put(anyPath, notAllowed);
+    server_->Patch(anyPath, notAllowed);
+    server_->Delete(anyPath, notAllowed);
+    server_->Options(anyPath, notAllowed);
+    // httplib sends HEAD here too.
+    server_->Get(anyPath, [this, notAllowed](const httplib::Request& request, httplib::Response& response) {
+        if (request.method != "GET") {
+            notAllowed(request, response);
+            return;
+        }
+        handleGet(request, response);
+    });
+}
+
+StandinServer::~StandinServer() = default;
+
+bool StandinServer::isValid() const
+{
+    return server_->is_valid();
+}
+
+int StandinServer::bind()
+{
+    if (options_.port == 0) {
+        return server_->bind_to_any_port(options_.address);
+    }
+    return server_->bind_to_port(options_.address, options_.port) ? options_.port : -1;
+}
+
+bool StandinServer::run()
+{
+    return server_->listen_after_bind();
+}
+
+void StandinServer::stop()
+{
+    latch_.trigger();
+    server_->stop();
+}
+
+void StandinServer::handleGet(const httplib::Request& request, httplib::Response& response)
+{
+    const StandinConfig config = StandinConfig::load(options_.configFile);
+    if (!config.isValid()) {
+        configError(response, config.error());
+        return;
+    }
+
+    const std::string path = routePath(request.target);
+    QJsonObject section;
+    std::string generated;
+    std::string contentType = binaryType;
+    std::optional<std::string> file;
+    if (path == agentCheckPath) {
+        section = config.section("agent");
+        generated = CheckReplies::agent(section);
+        contentType = jsonType;
+    } else if (path == pluginCheckPath) {
+        section = config.section("plugin");
+        generated = CheckReplies::plugin(section);
+        contentType = jsonType;
+    } else if (path == agentImagePath || path == pluginImagePath) {
+        const bool agent = path == agentImagePath;
+        section = config.section(agent ? "agentImage" : "pluginImage");
+        const QJsonValue configured = section.value(QLatin1String("file"));
+        if (!configured.isUndefined() && !configured.isNull() && !configured.isString()) {
+            configError(response, "stand-in config: image \"file\" must be a path");
+            return;
+        }
+        // The config wins over the command line so tests can switch images without a restart.
+        file = configured.isString() ? configured.toString().toStdString()
+                                     : (agent ? options_.agentImage : options_.pluginImage);
+    } else if (const auto mapped = config.mappedFile(path)) {
+        file = *mapped;
+    } else {
+        textReply(response, 404, "not found\n");
+        return;
+    }
+
+    std::string error;
+    const auto reply = ReplyOptions::fromJson(section, error);
+    if (!reply) {
+        configError(response, error);
+        return;
+    }
+
+    std::shared_ptr<BodySource> body;
+    if (reply->body) {
+        body = BodySource::fromText(*reply->body);
+    } else if (file) {
+        body = file->empty() ? nullptr : BodySource::fromFile(*file);
+        if (!body) {
+            textReply(response, 404, "image file not found\n");
+            return;
+        }
+    } else {
+        body = BodySource::fromText(std::move(generated));
+    }
+    answer(request, response, *reply, std::move(body), std::move(contentType));
+}
+
+void StandinServer::answer(const httplib::Request& request, httplib::Response& response, const ReplyOptions& reply,
+                           std::shared_ptr<BodySource> body, std::string contentType)
+{
+    const int fd = socketOf(request);
+    if (reply.delay.count() > 0 && !latch_.sleepFor(reply.delay)) {
+        cutConnection(fd);
+        return;
+    }
+    if (reply.neverAnswer) {
+        holdSilently(request);
+        return;
+    }
+
+    response.status = reply.status;
+    for (const auto& [name, value] : reply.headers) {
+        if (sameHeaderName(name, "Content-Type")) {
+            contentType = value;
+        } else {
+            response.set_header(name, value);
+        }
+    }
+    if (reply.bodyForbidden()) {
+        return;
+    }
+    if (body->size() == 0) {
+        response.set_content(std::string(), contentType);
+        return;
+    }
+
+    const auto buffer = std::make_shared<std::vector<char>>(std::min(reply.chunkBytes, body->size()));
+    const auto dropAfter = reply.dropAfter;
+    const auto slow = reply.slow;
+    response.set_content_provider(
+        body->size(), contentType,
+        [this, body, buffer, dropAfter, slow, fd](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+            if (dropAfter && offset >= *dropAfter) {
+                cutConnection(fd);
+                return false;
+            }
+            if (offset > 0 && slow.count() > 0 && !latch_.sleepFor(slow)) {
+                return false;
+            }
+            std::size_t chunk = std::min(length, buffer->size());
+            if (dropAfter) {
+                chunk = std::min(chunk, *dropAfter - offset);
+            }
+            if (!body->read(offset, buffer->data(), chunk)) {
+                std::cerr << "orvo-service-standin: body file changed while being sent" << std::endl;
+                return false;
+            }
+            return sink.write(buffer->data(), chunk);
+        });
+}
+
+void StandinServer::holdSilently(const httplib::Request& request)
+{
+    const int fd = socketOf(request);
+    const auto deadline = std::chrono::steady_clock::now() + maxSilentHold;
+    while (fd >= 0 && !latch_.triggered() && std::chrono::steady_clock::now() < deadline) {
+        pollfd watch{fd, POLLRDHUP, 0};
+        // Short slices so a stop is noticed quickly; any event means the client went away.
+        if (::poll(&watch, 1, 100) > 0) {
+            break;
+        }
+    }
+    cutConnection(fd);
+}

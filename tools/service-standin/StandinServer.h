@@ -1,0 +1,46 @@
+#pragma once
+
+#include "BodySource.h"
+#include "ReplyOptions.h"
+#include "RequestRecorder.h"
+#include "ShutdownLatch.h"
+#include "StandinOptions.h"
+
+#include <memory>
+#include <string>
+
+namespace httplib {
+class SSLServer;
+struct Request;
+struct Response;
+} // namespace httplib
+
+// The HTTPS stand-in for the remote service: update checks, image downloads and configurable faults.
+class StandinServer
+{
+public:
+    explicit StandinServer(StandinOptions options);
+    ~StandinServer();
+    StandinServer(const StandinServer&) = delete;
+    StandinServer& operator=(const StandinServer&) = delete;
+
+    // False when the certificate or key could not be loaded.
+    bool isValid() const;
+    // Returns the bound port, or -1.
+    int bind();
+    // Serves until stop(); false if serving could not start.
+    bool run();
+    // Safe from any thread, also before run() has started.
+    void stop();
+
+private:
+    void handleGet(const httplib::Request& request, httplib::Response& response);
+    void answer(const httplib::Request& request, httplib::Response& response, const ReplyOptions& reply,
+                std::shared_ptr<BodySource> body, std::string contentType);
+    void holdSilently(const httplib::Request& request);
+
+    StandinOptions options_;
+    std::unique_ptr<httplib::SSLServer> server_;
+    RequestRecorder recorder_;
+    ShutdownLatch latch_;
+};
