@@ -1,5 +1,6 @@
 #include "Platform/Bundle.h"
 
+#include "Platform/Log.h"
 #include "Platform/Paths.h"
 #include "Platform/PropertyList.h"
 
@@ -29,8 +30,17 @@ QVariant Bundle::infoDictionaryValue(const QString& bundlePath, const QString& k
 std::optional<QString> Bundle::infoDictionaryText(const QString& bundlePath, const QString& key)
 {
     const QVariant value = infoDictionaryValue(bundlePath, key);
-    if (!value.isValid() || !value.canConvert<QString>()) {
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        // A boolean's description is its number.
+        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    case QMetaType::QVariantList:
+        return Log::describeList(value.toStringList());
+    case QMetaType::QString:
+    case QMetaType::LongLong:
+    case QMetaType::Double:
+        return value.toString();
+    default:
         return std::nullopt;
     }
-    return value.toString();
 }

@@ -220,16 +220,22 @@ bool FileManager::createDirectory(const QString& path, bool withIntermediates, s
             return false;
         }
     }
-    if (::mkdir(nativePath.constData(), mode.value_or(0777)) != 0 && errno != EEXIST) {
-        setError(error, errnoText(QStringLiteral("cannot create folder"), path, errno));
-        return false;
-    }
-    // mkdir honours the umask; an explicit mode is meant as given.
-    if (mode && ::chmod(nativePath.constData(), *mode) != 0) {
+    if (::mkdir(nativePath.constData(), mode.value_or(0777)) != 0) {
+        // Another process may have made it meanwhile; its bits are not ours to change.
+        if (errno != EEXIST) {
+            setError(error, errnoText(QStringLiteral("cannot create folder"), path, errno));
+            return false;
+        }
+    } else if (mode && ::chmod(nativePath.constData(), *mode) != 0) {
+        // mkdir honours the umask; an explicit mode is meant as given.
         setError(error, errnoText(QStringLiteral("cannot set permissions of"), path, errno));
         return false;
     }
-    return ::stat(nativePath.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (::stat(nativePath.constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        return true;
+    }
+    setError(error, errnoText(QStringLiteral("cannot create folder"), path, EEXIST));
+    return false;
 }
 
 bool FileManager::copyItem(const QString& source, const QString& destination, QString* error)
@@ -238,7 +244,9 @@ bool FileManager::copyItem(const QString& source, const QString& destination, QS
         setError(error, errnoText(QStringLiteral("cannot copy"), source, ENOENT));
         return false;
     }
-    if (fileExists(destination)) {
+    struct stat st;
+    // Even a dangling link is in the way: a copy must never replace or remove what was there.
+    if (::lstat(native(destination).constData(), &st) == 0) {
         setError(error, QStringLiteral("\"%1\" couldn't be copied to \"%2\" because an item with the same name "
                                        "already exists.")
                             .arg(Paths::lastPathComponent(source), Paths::deletingLastPathComponent(destination)));

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QVariantList>
 
 #include <plist/plist.h>
@@ -29,7 +30,8 @@ QVariant toVariant(plist_t node, int depth)
     case PLIST_UINT: {
         uint64_t value = 0;
         plist_get_uint_val(node, &value);
-        return QVariant(static_cast<qulonglong>(value));
+        // This libplist keeps signed integers in the same node type, as their two's complement.
+        return QVariant(static_cast<qlonglong>(value));
     }
     case PLIST_REAL: {
         double value = 0;
@@ -93,12 +95,16 @@ QVariant toVariant(plist_t node, int depth)
 
 std::optional<QVariantMap> PropertyList::dictionaryWithContentsOfFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maximumFileSize) {
+    // Devices and pipes never end or never answer: only a regular file can be a property list.
+    if (!QFileInfo(path).isFile()) {
         return std::nullopt;
     }
-    const QByteArray data = file.readAll();
-    if (data.isEmpty()) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    const QByteArray data = file.read(maximumFileSize + 1);
+    if (data.isEmpty() || data.size() > maximumFileSize) {
         return std::nullopt;
     }
     plist_t root = nullptr;

@@ -1,0 +1,781 @@
+#include "Platform/Bundle.h"
+#include "Platform/FileManager.h"
+#include "Platform/Paths.h"
+#include "Platform/PropertyList.h"
+#include "Platform/SystemRoot.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <optional>
+
+namespace {
+
+FileManager& fm()
+{
+    return FileManager::defaultManager();
+}
+
+void writeFile(const QString& path, const QByteArray& data, int mode = -1)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size()) {
+        qFatal("cannot write %s", qPrintable(path));
+    }
+    file.close();
+    if (mode >= 0) {
+        ::chmod(QFile::encodeName(path).constData(), static_cast<mode_t>(mode));
+    }
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void makeLink(const QString& target, const QString& link)
+{
+    if (::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) != 0) {
+        qFatal("cannot link %s", qPrintable(link));
+    }
+}
+
+int modeOf(const QString& path)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+// Every entry under root with its kind, bits and contents or link text, so two trees compare in one step.
+QStringList snapshot(const QString& root)
+{
+    QStringList lines;
+    QDirIterator it(root, QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info(path);
+        const QString rel = QDir(root).relativeFilePath(path);
+        const QString mode = QString::number(modeOf(path), 8);
+        if (info.isSymLink()) {
+            // The link text itself, not where it resolves to.
+            char target[4096];
+            const ssize_t len = ::readlink(QFile::encodeName(path).constData(), target, sizeof target);
+            lines << rel + QStringLiteral(" link ") + QString::fromUtf8(target, len < 0 ? 0 : len);
+        } else if (info.isDir()) {
+            lines << rel + QStringLiteral(" dir ") + mode;
+        } else {
+            lines << rel + QStringLiteral(" file ") + mode + QLatin1Char(' ') + QString::fromUtf8(readFile(path));
+        }
+    }
+    lines.sort();
+    return lines;
+}
+
+// A binary property list from already encoded objects that use one-byte references; object 0 is the top.
+QByteArray binaryPlist(const QList<QByteArray>& objects)
+{
+    QByteArray out("bplist00");
+    QByteArray offsets;
+    for (const QByteArray& object : objects) {
+        offsets += char(out.size());
+        out += object;
+    }
+    const qsizetype tableOffset = out.size();
+    out += offsets;
+    QByteArray trailer(6, '\0');
+    trailer += char(1);
+    trailer += char(1);
+    trailer += QByteArray(7, '\0') + char(objects.size());
+    trailer += QByteArray(8, '\0');
+    trailer += QByteArray(7, '\0') + char(tableOffset);
+    return out + trailer;
+}
+
+QByteArray xmlPlist(const QByteArray& body)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n" + body + "\n</plist>\n";
+}
+
+// Canonical text of a parsed value with its kind, so a table can state type and value together.
+QString describe(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return QStringLiteral("s:") + value.toString();
+    case QMetaType::Bool:
+        return QStringLiteral("b:") + value.toString();
+    case QMetaType::LongLong:
+        return QStringLiteral("i:") + QString::number(value.toLongLong());
+    case QMetaType::ULongLong:
+        return QStringLiteral("i:") + QString::number(value.toULongLong());
+    case QMetaType::Double:
+        return QStringLiteral("r:") + QString::number(value.toDouble());
+    case QMetaType::QByteArray:
+        return QStringLiteral("d:") + QString::fromLatin1(value.toByteArray().toHex());
+    case QMetaType::QDateTime:
+        return QStringLiteral("t:") + value.toDateTime().toUTC().toString(Qt::ISODate);
+    case QMetaType::QVariantList: {
+        QStringList items;
+        for (const QVariant& item : value.toList()) {
+            items << describe(item);
+        }
+        return QLatin1Char('[') + items.join(QLatin1Char(',')) + QLatin1Char(']');
+    }
+    case QMetaType::QVariantMap: {
+        QStringList items;
+        const QVariantMap map = value.toMap();
+        for (auto it = map.begin(); it != map.end(); ++it) {
+            items << it.key() + QLatin1Char('=') + describe(it.value());
+        }
+        return QLatin1Char('{') + items.join(QLatin1Char(',')) + QLatin1Char('}');
+    }
+    default:
+        return QStringLiteral("?") + QString::fromLatin1(value.typeName());
+    }
+}
+
+// Sets or clears an environment variable for one scope.
+class EnvGuard
+{
+public:
+    EnvGuard(const char* name, const std::optional<QByteArray>& value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+    {
+        value ? qputenv(name, *value) : qunsetenv(name);
+    }
+    ~EnvGuard() { m_had ? qputenv(m_name, m_old) : qunsetenv(m_name); }
+
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+} // namespace
+
+class TestPathsAndFiles : public QObject
+{
+    Q_OBJECT
+
+    mode_t m_savedUmask = 0;
+
+private slots:
+    void initTestCase() { m_savedUmask = ::umask(022); }
+    void cleanupTestCase() { ::umask(m_savedUmask); }
+
+    void pathText_data()
+    {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("append plain") << "append"
+                                      << "/a"
+                                      << "b"
+                                      << "/a/b";
+        QTest::newRow("append collapses repeats") << "append"
+                                                  << "a//b/"
+                                                  << "c"
+                                                  << "a/b/c";
+        QTest::newRow("append both separators") << "append"
+                                                << "/a/"
+                                                << "/b"
+                                                << "/a/b";
+        QTest::newRow("append to root") << "append"
+                                        << "/"
+                                        << "Library"
+                                        << "/Library";
+        QTest::newRow("append trailing goes") << "append"
+                                              << "a"
+                                              << "b/"
+                                              << "a/b";
+        QTest::newRow("append keeps dot-dot") << "append"
+                                              << "/a/b"
+                                              << "../c"
+                                              << "/a/b/../c";
+        QTest::newRow("append empty base") << "append"
+                                           << ""
+                                           << "b"
+                                           << "b";
+        QTest::newRow("append empty component") << "append"
+                                                << "/a/"
+                                                << ""
+                                                << "/a";
+        QTest::newRow("append both empty") << "append"
+                                           << ""
+                                           << ""
+                                           << "";
+        QTest::newRow("delete deep") << "delete"
+                                     << "/a/b/c"
+                                     << ""
+                                     << "/a/b";
+        QTest::newRow("delete trailing") << "delete"
+                                         << "/a/b/"
+                                         << ""
+                                         << "/a";
+        QTest::newRow("delete single") << "delete"
+                                       << "a"
+                                       << ""
+                                       << "";
+        QTest::newRow("delete hyphenated single") << "delete"
+                                                  << "Installer-Plugin"
+                                                  << ""
+                                                  << "";
+        QTest::newRow("delete under root") << "delete"
+                                           << "/a"
+                                           << ""
+                                           << "/";
+        QTest::newRow("delete root") << "delete"
+                                     << "/"
+                                     << ""
+                                     << "/";
+        QTest::newRow("delete repeats") << "delete"
+                                        << "//a//b//"
+                                        << ""
+                                        << "/a";
+        QTest::newRow("delete dot-dot") << "delete"
+                                        << "/a/b/.."
+                                        << ""
+                                        << "/a/b";
+        QTest::newRow("last deep") << "last"
+                                   << "/a/b/c"
+                                   << ""
+                                   << "c";
+        QTest::newRow("last trailing") << "last"
+                                       << "/a/b//"
+                                       << ""
+                                       << "b";
+        QTest::newRow("last single") << "last"
+                                     << "a"
+                                     << ""
+                                     << "a";
+        QTest::newRow("last root") << "last"
+                                   << "/"
+                                   << ""
+                                   << "/";
+        QTest::newRow("last dot-dot") << "last"
+                                      << "/a/.."
+                                      << ""
+                                      << "..";
+        QTest::newRow("last empty") << "last"
+                                    << ""
+                                    << ""
+                                    << "";
+    }
+    void pathText()
+    {
+        QFETCH(QString, op);
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(QString, expected);
+        const QString actual = op == QLatin1String("append")   ? Paths::appendingPathComponent(a, b)
+                               : op == QLatin1String("delete") ? Paths::deletingLastPathComponent(a)
+                                                               : Paths::lastPathComponent(a);
+        QCOMPARE(actual, expected);
+        // Callers tell "no parent" from "no answer" by null-ness.
+        if (op == QLatin1String("delete")) {
+            QVERIFY(!actual.isNull());
+        }
+    }
+
+    void homeFolders_data()
+    {
+        QTest::addColumn<QByteArray>("home");
+        QTest::addColumn<QString>("expectedHome");
+        QTest::addColumn<QString>("expectedLibrary");
+        QTest::newRow("plain") << QByteArray("/home/tester") << "/home/tester"
+                               << "/home/tester/Library";
+        QTest::newRow("trailing") << QByteArray("/home/tester/") << "/home/tester"
+                                  << "/home/tester/Library";
+        QTest::newRow("root") << QByteArray("/") << "/"
+                              << "/Library";
+        QTest::newRow("non-ASCII") << QByteArray("/home/t\xc3\xa9st") << "/home/t\u00e9st"
+                                   << "/home/t\u00e9st/Library";
+    }
+    void homeFolders()
+    {
+        QFETCH(QByteArray, home);
+        QFETCH(QString, expectedHome);
+        QFETCH(QString, expectedLibrary);
+        const EnvGuard guard("HOME", home);
+        QCOMPARE(Paths::homeDirectory(), expectedHome);
+        QCOMPARE(Paths::userLibraryDirectory(), expectedLibrary);
+    }
+
+    void fileExists_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("file") << "file" << true;
+        QTest::newRow("folder") << "folder" << true;
+        QTest::newRow("missing") << "missing" << false;
+        QTest::newRow("link to file") << "link" << true;
+        QTest::newRow("dangling link") << "dangling" << false;
+        QTest::newRow("under a file") << "under-file" << false;
+        QTest::newRow("empty path") << "empty" << false;
+    }
+    void fileExists()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, expected);
+        QTemporaryDir dir;
+        writeFile(dir.filePath("file"), "x");
+        QDir(dir.path()).mkdir("folder");
+        makeLink("file", dir.filePath("link"));
+        makeLink("nowhere", dir.filePath("dangling"));
+        const QString path = kind == QLatin1String("empty")        ? QString()
+                             : kind == QLatin1String("under-file") ? dir.filePath("file/x")
+                                                                   : dir.filePath(kind);
+        QCOMPARE(fm().fileExists(path), expected);
+    }
+
+    void createDirectory_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("intermediates");
+        QTest::addColumn<int>("mode"); // -1: none given
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("leaf with mode") << "a/b/c" << true << 0700 << true;
+        QTest::newRow("mode wider than umask") << "a/b" << true << 0777 << true;
+        QTest::newRow("no mode") << "a" << false << -1 << true;
+        QTest::newRow("missing parent") << "a/b" << false << 0700 << false;
+        QTest::newRow("existing folder") << "folder" << false << 0700 << true;
+        QTest::newRow("existing file") << "file" << true << -1 << false;
+        QTest::newRow("under a file") << "file/sub/leaf" << true << 0700 << false;
+        QTest::newRow("under a file, no intermediates") << "file/sub" << false << -1 << false;
+        QTest::newRow("dangling link") << "dangling" << true << 0700 << false;
+        QTest::newRow("dot-dot leaf") << "new/.." << true << 0700 << true;
+    }
+    void createDirectory()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, intermediates);
+        QFETCH(int, mode);
+        QFETCH(bool, expected);
+        QTemporaryDir dir;
+        const QString root = dir.filePath("root");
+        QVERIFY(QDir().mkdir(root));
+        ::chmod(QFile::encodeName(root).constData(), 0751);
+        writeFile(root + "/file", "keep");
+        QVERIFY(QDir(root).mkdir("folder"));
+        ::chmod(QFile::encodeName(root + "/folder").constData(), 0755);
+        makeLink("nowhere", root + "/dangling");
+        const QStringList before = snapshot(root);
+
+        QString error;
+        const auto givenMode = mode < 0 ? std::nullopt : std::optional<mode_t>(mode_t(mode));
+        const bool ok = fm().createDirectory(root + '/' + path, intermediates, givenMode, &error);
+        QCOMPARE(ok, expected);
+        QCOMPARE(modeOf(root), 0751); // folders this call did not create keep their bits
+        if (!ok) {
+            QVERIFY(!error.isEmpty());
+            QCOMPARE(snapshot(root), before);
+            return;
+        }
+        QVERIFY(QFileInfo(root + '/' + path).isDir());
+        if (path == QLatin1String("folder")) {
+            QCOMPARE(modeOf(root + "/folder"), 0755);
+        } else if (!path.contains(QLatin1String(".."))) {
+            QCOMPARE(modeOf(root + '/' + path), mode < 0 ? 0755 : mode);
+            // Parents made on the way take the ordinary umask-narrowed bits.
+            for (QString parent = Paths::deletingLastPathComponent(path); !parent.isEmpty();
+                 parent = Paths::deletingLastPathComponent(parent)) {
+                QCOMPARE(modeOf(root + '/' + parent), 0755);
+            }
+        }
+    }
+
+    void copyFileKeepsBits_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("0600") << 0600;
+        QTest::newRow("0755") << 0755;
+        QTest::newRow("0777 despite umask") << 0777;
+        QTest::newRow("0400 read-only") << 0400;
+    }
+    void copyFileKeepsBits()
+    {
+        QFETCH(int, mode);
+        QTemporaryDir dir;
+        QByteArray content(200000, '\0'); // spans several read buffers, holds NUL bytes
+        for (qsizetype i = 0; i < content.size(); ++i) {
+            content[i] = char(i * 7);
+        }
+        writeFile(dir.filePath("src"), content, mode);
+        QVERIFY(fm().copyItem(dir.filePath("src"), dir.filePath("dst")));
+        QCOMPARE(readFile(dir.filePath("dst")), content);
+        QCOMPARE(modeOf(dir.filePath("dst")), mode);
+    }
+
+    void copyTreeKeepsLinksAndBits()
+    {
+        QTemporaryDir dir;
+        const QString src = dir.filePath("src");
+        QVERIFY(QDir().mkpath(src + "/sub/deeper"));
+        QVERIFY(QDir().mkpath(src + "/empty"));
+        QVERIFY(QDir().mkpath(src + "/readonly"));
+        writeFile(src + "/top.txt", "top", 0640);
+        writeFile(src + "/sub/tool", "#!/bin/sh\n", 0755);
+        writeFile(src + "/sub/deeper/.hidden", "h", 0600);
+        writeFile(src + "/readonly/inner", "ro", 0444);
+        makeLink("sub/tool", src + "/rel-link");
+        makeLink("../outside", src + "/sub/up-link");
+        makeLink("gone", src + "/dangling");
+        ::chmod(QFile::encodeName(src + "/sub").constData(), 0750);
+        ::chmod(QFile::encodeName(src + "/readonly").constData(), 0500);
+        ::chmod(QFile::encodeName(src).constData(), 0711);
+
+        QString error;
+        QVERIFY2(fm().copyItem(src, dir.filePath("dst"), &error), qPrintable(error));
+        QCOMPARE(snapshot(dir.filePath("dst")), snapshot(src));
+        QCOMPARE(modeOf(dir.filePath("dst")), 0711);
+        QVERIFY(QFileInfo(dir.filePath("dst/sub/up-link")).isSymLink());
+    }
+
+    void copyFailsChangingNothing_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("destination");
+        QTest::newRow("file onto file") << "file"
+                                        << "other";
+        QTest::newRow("file onto folder") << "file"
+                                          << "folder";
+        QTest::newRow("folder onto folder") << "tree"
+                                            << "folder";
+        QTest::newRow("folder onto file") << "tree"
+                                          << "other";
+        QTest::newRow("file onto dangling link") << "file"
+                                                 << "dangling";
+        QTest::newRow("folder onto dangling link") << "tree"
+                                                   << "dangling";
+        QTest::newRow("source missing") << "missing"
+                                        << "new";
+        QTest::newRow("source under a file") << "file/x"
+                                             << "new";
+        QTest::newRow("destination under a file") << "file"
+                                                  << "other/new";
+        QTest::newRow("folder into itself") << "tree"
+                                            << "tree/copy";
+    }
+    void copyFailsChangingNothing()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, destination);
+        QTemporaryDir dir;
+        writeFile(dir.filePath("file"), "source", 0644);
+        writeFile(dir.filePath("other"), "existing", 0600);
+        QVERIFY(QDir(dir.path()).mkpath("folder/inner"));
+        QVERIFY(QDir(dir.path()).mkpath("tree/sub"));
+        writeFile(dir.filePath("tree/sub/f"), "f");
+        makeLink("nowhere", dir.filePath("dangling"));
+        const QStringList before = snapshot(dir.path());
+        QString error;
+        QVERIFY(!fm().copyItem(dir.filePath(source), dir.filePath(destination), &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(snapshot(dir.path()), before);
+    }
+
+    void replaceItemWithCopy_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("destination");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("replace existing") << "new"
+                                          << "dest" << 0600 << true;
+        QTest::newRow("mode wider than umask") << "new"
+                                               << "dest" << 0666 << true;
+        QTest::newRow("destination missing") << "new"
+                                             << "fresh" << 0644 << true;
+        QTest::newRow("destination is a link") << "new"
+                                               << "link" << 0644 << true;
+        QTest::newRow("source missing") << "missing"
+                                        << "dest" << 0600 << false;
+        QTest::newRow("source is a folder") << "folder"
+                                            << "dest" << 0600 << false;
+        QTest::newRow("destination is a folder") << "new"
+                                                 << "folder" << 0600 << false;
+        QTest::newRow("destination under a file") << "new"
+                                                  << "dest/x" << 0600 << false;
+    }
+    void replaceItemWithCopy()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, destination);
+        QFETCH(int, mode);
+        QFETCH(bool, expected);
+        QTemporaryDir outside;
+        writeFile(outside.filePath("target"), "outside", 0644);
+        QTemporaryDir dir;
+        writeFile(dir.filePath("new"), "new contents", 0644);
+        writeFile(dir.filePath("dest"), "old contents", 0640);
+        QVERIFY(QDir(dir.path()).mkpath("folder/inner"));
+        makeLink(outside.filePath("target"), dir.filePath("link"));
+        // A second name for the old file shows whether it was rewritten in place or swapped out.
+        QVERIFY(::link(QFile::encodeName(dir.filePath("dest")).constData(),
+                       QFile::encodeName(dir.filePath("hard")).constData()) == 0);
+        const QStringList before = snapshot(dir.path());
+
+        QString error;
+        QCOMPARE(fm().replaceItemWithCopy(dir.filePath(source), dir.filePath(destination), mode_t(mode), &error),
+                 expected);
+        QCOMPARE(readFile(outside.filePath("target")), QByteArray("outside"));
+        QCOMPARE(readFile(dir.filePath("hard")), QByteArray("old contents"));
+        if (!expected) {
+            QVERIFY(!error.isEmpty());
+            QCOMPARE(snapshot(dir.path()), before);
+            return;
+        }
+        QCOMPARE(readFile(dir.filePath(destination)), QByteArray("new contents"));
+        QCOMPARE(modeOf(dir.filePath(destination)), mode);
+        QStringList names =
+            QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+        names.sort();
+        QStringList wanted{"dest", "folder", "hard", "link", "new"};
+        if (!wanted.contains(destination)) {
+            wanted << destination;
+            wanted.sort();
+        }
+        QCOMPARE(names, wanted);
+    }
+
+    void removeItem_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("tree") << "tree" << true;
+        QTest::newRow("link to outside folder") << "tree/out-link" << true;
+        QTest::newRow("single file") << "tree/sub/f" << true;
+        QTest::newRow("missing") << "missing" << false;
+        QTest::newRow("empty path") << "" << false;
+    }
+    void removeItem()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, expected);
+        QTemporaryDir outside;
+        writeFile(outside.filePath("precious"), "keep");
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("tree/sub/readonly"));
+        writeFile(dir.filePath("tree/sub/f"), "f", 0000);
+        writeFile(dir.filePath("tree/sub/readonly/g"), "g", 0444);
+        ::chmod(QFile::encodeName(dir.filePath("tree/sub/readonly")).constData(), 0500);
+        makeLink(outside.path(), dir.filePath("tree/out-link"));
+        makeLink("nowhere", dir.filePath("tree/dangling"));
+        const QString target = path.isEmpty() ? QString() : dir.filePath(path);
+
+        QString error;
+        QCOMPARE(fm().removeItem(target, &error), expected);
+        QCOMPARE(error.isEmpty(), expected);
+        if (expected) {
+            QVERIFY(!QFileInfo(target).exists() && !QFileInfo(target).isSymLink());
+        }
+        QCOMPARE(readFile(outside.filePath("precious")), QByteArray("keep"));
+    }
+
+    void sizeAndTruncate_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<quint64>("size");
+        QTest::addColumn<bool>("truncates");
+        QTest::newRow("file") << "file" << quint64(1234) << true;
+        QTest::newRow("empty file") << "empty" << quint64(0) << true;
+        QTest::newRow("link to file") << "link" << quint64(1234) << true;
+        QTest::newRow("missing") << "missing" << quint64(0) << false;
+        QTest::newRow("folder") << "folder" << quint64(0) << false;
+    }
+    void sizeAndTruncate()
+    {
+        QFETCH(QString, name);
+        QFETCH(quint64, size);
+        QFETCH(bool, truncates);
+        QTemporaryDir dir;
+        writeFile(dir.filePath("file"), QByteArray(1234, 'x'), 0640);
+        writeFile(dir.filePath("empty"), QByteArray());
+        makeLink("file", dir.filePath("link"));
+        QVERIFY(QDir(dir.path()).mkdir("folder"));
+        const QString path = dir.filePath(name);
+        if (name != QLatin1String("folder")) {
+            QCOMPARE(fm().fileSize(path), size);
+        }
+        QCOMPARE(fm().truncateFile(path), truncates);
+        if (truncates) {
+            QCOMPARE(fm().fileSize(path), quint64(0));
+            QCOMPARE(modeOf(dir.filePath("file")), 0640);
+        }
+        QCOMPARE(QFileInfo::exists(path), name != QLatin1String("missing"));
+    }
+
+    void propertyList_data()
+    {
+        QTest::addColumn<QString>("where"); // "file", "missing", "folder" or "under-file"
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("expected"); // empty: no dictionary; "*": any outcome but a crash
+        const QByteArray xml = xmlPlist("<dict>\n<key>name</key><string>Plugin &amp; \xc3\xa9</string>\n"
+                                        "<key>count</key><integer>42</integer>\n<key>on</key><true/>\n"
+                                        "<key>off</key><false/>\n<key>empty</key><string></string>\n</dict>");
+        const QString xmlExpected = "{count=i:42,empty=s:,name=s:Plugin & \u00e9,off=b:false,on=b:true}";
+        QTest::newRow("xml") << "file" << xml << xmlExpected;
+        QTest::newRow("xml nested") << "file"
+                                    << xmlPlist("<dict><key>r</key><real>1.5</real><key>d</key><data>AAEC</data>"
+                                                "<key>a</key><array><string>x</string><integer>1</integer></array>"
+                                                "<key>m</key><dict><key>k</key><string>v</string></dict></dict>")
+                                    << "{a=[s:x,i:1],d=d:000102,m={k=s:v},r=r:1.5}";
+        QTest::newRow("xml negative integer")
+            << "file" << xmlPlist("<dict><key>n</key><integer>-5</integer></dict>") << "{n=i:-5}";
+        QTest::newRow("xml empty dict") << "file" << xmlPlist("<dict/>") << "{}";
+        const QByteArray binary =
+            binaryPlist({QByteArray("\xd4\x01\x02\x03\x04\x05\x06\x07\x08", 9), "\x51k", "\x51n", "\x51t", "\x51u",
+                         "\x53val", QByteArray("\x10\x07", 2), "\x09", QByteArray("\x61\x00\xe9", 3)});
+        QTest::newRow("binary") << "file" << binary << "{k=s:val,n=i:7,t=b:true,u=s:\u00e9}";
+        QTest::newRow("binary negative integer")
+            << "file" << binaryPlist({"\xd1\x01\x02", "\x51n", QByteArray("\x13\xff\xff\xff\xff\xff\xff\xff\xfb", 9)})
+            << "{n=i:-5}";
+        QTest::newRow("xml array at top") << "file" << xmlPlist("<array><string>a</string></array>") << "";
+        QTest::newRow("xml string at top") << "file" << xmlPlist("<string>a</string>") << "";
+        QTest::newRow("binary array at top") << "file" << binaryPlist({"\xa1\x01", "\x51x"}) << "";
+        QTest::newRow("empty file") << "file" << QByteArray() << "";
+        QTest::newRow("truncated xml") << "file" << xml.left(xml.size() / 2) << "";
+        QTest::newRow("unclosed dict") << "file" << xml.left(xml.indexOf("</dict>")) << "";
+        QTest::newRow("truncated binary") << "file" << binary.left(binary.size() - 10) << "";
+        QTest::newRow("bplist00 and garbage") << "file" << QByteArray("bplist00\xff\x00\x13garbage!", 18) << "";
+        QTest::newRow("binary reference past end") << "file" << binaryPlist({"\xd1\x01\x7f", "\x51k"}) << "";
+        QTest::newRow("binary dict holding itself") << "file" << binaryPlist({"\xd1\x01\x00", "\x51k"}) << "";
+        QTest::newRow("binary string longer than file")
+            << "file" << binaryPlist({"\xd1\x01\x02", "\x51k", "\x5f\x10\xf0"}) << "";
+        QByteArray noise(4096, '\0');
+        QRandomGenerator random(20240607);
+        for (char& c : noise) {
+            c = char(random.bounded(256));
+        }
+        QTest::newRow("random bytes") << "file" << noise << "";
+        QTest::newRow("plain text") << "file" << QByteArray("hello, world\n") << "";
+        QTest::newRow("deep nesting") << "file"
+                                      << xmlPlist("<dict><key>k</key>" + QByteArray("<array>").repeated(20000) +
+                                                  QByteArray("</array>").repeated(20000) + "</dict>")
+                                      << "*";
+        QTest::newRow("missing file") << "missing" << QByteArray() << "";
+        QTest::newRow("folder") << "folder" << QByteArray() << "";
+        QTest::newRow("under a file") << "under-file" << QByteArray() << "";
+    }
+    void propertyList()
+    {
+        QFETCH(QString, where);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        writeFile(dir.filePath("file"), content);
+        QVERIFY(QDir(dir.path()).mkdir("folder"));
+        const QString path =
+            where == QLatin1String("under-file") ? dir.filePath("file/Info.plist") : dir.filePath(where);
+        const auto result = PropertyList::dictionaryWithContentsOfFile(path);
+        if (expected.isEmpty()) {
+            QVERIFY2(!result, result ? qPrintable(describe(*result)) : "");
+        } else if (expected != QLatin1String("*")) {
+            QVERIFY(result);
+            QCOMPARE(describe(*result), expected);
+        }
+    }
+
+    void bundleInfo_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value"); // as describe() prints it; empty: invalid
+        QTest::addColumn<QString>("text");  // null: nothing
+        QTest::newRow("string") << "CFBundleShortVersionString"
+                                << "s:2.4.1"
+                                << "2.4.1";
+        QTest::newRow("integer") << "CFBundleVersion"
+                                 << "i:310"
+                                 << "310";
+        QTest::newRow("real") << "Real"
+                              << "r:1.5"
+                              << "1.5";
+        QTest::newRow("boolean prints as a number") << "Flag"
+                                                    << "b:true"
+                                                    << "1";
+        QTest::newRow("array") << "List"
+                               << "[s:a,s:b c]"
+                               << "(\n    a,\n    \"b c\"\n)";
+        QTest::newRow("missing key") << "Absent"
+                                     << "" << QString();
+    }
+    void bundleInfo()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(QString, text);
+        QTemporaryDir dir;
+        const QString bundle = dir.filePath("Fake Tool.app");
+        QVERIFY(QDir().mkpath(bundle + "/Contents/MacOS"));
+        writeFile(bundle + "/Contents/Info.plist",
+                  xmlPlist("<dict><key>CFBundleShortVersionString</key><string>2.4.1</string>"
+                           "<key>CFBundleVersion</key><integer>310</integer><key>Real</key><real>1.5</real>"
+                           "<key>Flag</key><true/><key>List</key><array><string>a</string><string>b c</string>"
+                           "</array></dict>"));
+        const QVariant actual = Bundle::infoDictionaryValue(bundle, key);
+        QCOMPARE(actual.isValid() ? describe(actual) : QString(), value);
+        // A trailing separator names the same bundle.
+        QCOMPARE(Bundle::infoDictionaryValue(bundle + '/', key), actual);
+        const auto actualText = Bundle::infoDictionaryText(bundle, key);
+        QCOMPARE(actualText.has_value(), !text.isNull());
+        if (actualText) {
+            QCOMPARE(*actualText, text);
+        }
+    }
+
+    void bundleWithoutInfo_data()
+    {
+        QTest::addColumn<QByteArray>("info"); // null: no Info.plist at all
+        QTest::newRow("no Info.plist") << QByteArray();
+        QTest::newRow("garbage Info.plist") << QByteArray("\x00\x01garbage", 9);
+        QTest::newRow("array Info.plist") << xmlPlist("<array><string>2.4.1</string></array>");
+    }
+    void bundleWithoutInfo()
+    {
+        QFETCH(QByteArray, info);
+        QTemporaryDir dir;
+        const QString bundle = dir.filePath("X.app");
+        QVERIFY(QDir().mkpath(bundle + "/Contents"));
+        if (!info.isNull()) {
+            writeFile(bundle + "/Contents/Info.plist", info);
+        }
+        const QString key = QStringLiteral("CFBundleShortVersionString");
+        QVERIFY(!Bundle::infoDictionaryValue(bundle, key).isValid());
+        QVERIFY(!Bundle::infoDictionaryText(bundle, key));
+        QVERIFY(!Bundle::infoDictionaryText(dir.filePath("Missing.app"), key));
+    }
+
+    void systemRoot_data()
+    {
+        QTest::addColumn<std::optional<QByteArray>>("root");
+        QTest::addColumn<QString>("expected");
+        const QString tool = QStringLiteral("/usr/bin/hdiutil");
+        QTest::newRow("unset") << std::optional<QByteArray>() << tool;
+        QTest::newRow("empty") << std::optional<QByteArray>("") << tool;
+        QTest::newRow("plain") << std::optional<QByteArray>("/tmp/root") << "/tmp/root/usr/bin/hdiutil";
+        QTest::newRow("trailing") << std::optional<QByteArray>("/tmp/root/") << "/tmp/root/usr/bin/hdiutil";
+        QTest::newRow("repeated") << std::optional<QByteArray>("/tmp//root//") << "/tmp/root/usr/bin/hdiutil";
+        QTest::newRow("slash") << std::optional<QByteArray>("/") << tool;
+    }
+    void systemRoot()
+    {
+        QFETCH(std::optional<QByteArray>, root);
+        QFETCH(QString, expected);
+        const EnvGuard guard("ORVO_SYSTEM_ROOT", root);
+        QCOMPARE(SystemRoot::path(QStringLiteral("/usr/bin/hdiutil")), expected);
+    }
+};
+
+QTEST_MAIN(TestPathsAndFiles)
+#include "tst_pathsandfiles.moc"
