@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <dirent.h>
+#include <functional>
 
 namespace {
 
@@ -91,6 +92,32 @@ bool copyFileContents(const QByteArray& from, const QByteArray& to, mode_t mode,
     return ok;
 }
 
+// Calls visit for each entry of the folder but "." and ".."; false when the folder cannot be read or a visit fails.
+bool forEachEntry(const QByteArray& folder, int& code, bool stopOnFailure,
+                  const std::function<bool(const QByteArray&)>& visit)
+{
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir) {
+        code = errno;
+        return false;
+    }
+    bool ok = true;
+    while (dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..") {
+            continue;
+        }
+        if (!visit(name)) {
+            ok = false;
+            if (stopOnFailure) {
+                break;
+            }
+        }
+    }
+    ::closedir(dir);
+    return ok;
+}
+
 bool copyTree(const QByteArray& from, const QByteArray& to, int& code)
 {
     struct stat st;
@@ -124,23 +151,8 @@ bool copyTree(const QByteArray& from, const QByteArray& to, int& code)
         code = errno;
         return false;
     }
-    DIR* dir = ::opendir(from.constData());
-    if (!dir) {
-        code = errno;
-        return false;
-    }
-    bool ok = true;
-    while (dirent* entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name == "." || name == "..") {
-            continue;
-        }
-        if (!copyTree(from + '/' + name, to + '/' + name, code)) {
-            ok = false;
-            break;
-        }
-    }
-    ::closedir(dir);
+    bool ok = forEachEntry(from, code, true,
+                           [&](const QByteArray& name) { return copyTree(from + '/' + name, to + '/' + name, code); });
     if (ok && ::chmod(to.constData(), st.st_mode & 07777) != 0) {
         code = errno;
         ok = false;
@@ -164,19 +176,9 @@ bool removeTree(const QByteArray& path, int& code)
     }
     // A read-only folder (as copied from a disk image) must still be emptied.
     ::chmod(path.constData(), (st.st_mode & 07777) | S_IRWXU);
-    DIR* dir = ::opendir(path.constData());
-    if (!dir) {
-        code = errno;
-        return false;
-    }
-    bool ok = true;
-    while (dirent* entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name != "." && name != ".." && !removeTree(path + '/' + name, code)) {
-            ok = false;
-        }
-    }
-    ::closedir(dir);
+    // Removal goes on past a failure, so as little as possible is left behind.
+    bool ok =
+        forEachEntry(path, code, false, [&](const QByteArray& name) { return removeTree(path + '/' + name, code); });
     if (ok && ::rmdir(path.constData()) != 0) {
         code = errno;
         ok = false;
