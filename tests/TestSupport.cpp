@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <QFile>
+#include <QSaveFile>
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -70,9 +71,11 @@ QString Standin::host() const
 
 void Standin::configure(const QByteArray& json)
 {
-    QFile file(m_config);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Replaced in one step: the service reads the file again on every request.
+    QSaveFile file(m_config);
+    if (file.open(QIODevice::WriteOnly)) {
         file.write(json);
+        file.commit();
     }
     QFile::remove(m_record);
 }

@@ -107,6 +107,11 @@ std::optional<ReplyOptions> ReplyOptions::fromJson(const QJsonObject& object, st
                 error = "stand-in config: header \"" + it.key().toStdString() + "\" must be a string or number";
                 return std::nullopt;
             }
+            // httplib always sends the real length, so a second one would only confuse clients.
+            if (it.key().compare(QLatin1String("Content-Length"), Qt::CaseInsensitive) == 0) {
+                error = "stand-in config: Content-Length is always the real length; use drop_after to cut a body";
+                return std::nullopt;
+            }
             options.headers.emplace_back(it.key().toStdString(), *value);
         }
     }

@@ -84,6 +84,18 @@ void cutConnection(int fd)
     }
 }
 
+// httplib 0.11 answers a range past the end with a broken 206, so that case is caught first.
+bool rangesSatisfiable(const httplib::Ranges& ranges, std::size_t size)
+{
+    return std::all_of(ranges.begin(), ranges.end(), [size](const httplib::Range& range) {
+        const auto [first, last] = range;
+        if (first < 0) {
+            return last > 0 && size > 0;
+        }
+        return static_cast<std::size_t>(first) < size && (last < 0 || last >= first);
+    });
+}
+
 int socketOf(const httplib::Request& request)
 {
     return request.ssl ? SSL_get_fd(request.ssl) : -1;
@@ -102,6 +114,12 @@ StandinServer::StandinServer(StandinOptions options)
     };
     // Short, so a stop is not held up by idle keep-alive connections.
     server_->set_keep_alive_timeout(2);
+    // httplib's default adds SO_REUSEPORT, which would let a second stand-in share a fixed port unnoticed.
+    server_->set_socket_options([this](int fd) {
+        const int yes = 1;
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+        listenSocket_ = fd;
+    });
 
     server_->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
         recorder_.record(request);
@@ -145,10 +163,13 @@ bool StandinServer::isValid() const
 
 int StandinServer::bind()
 {
-    if (options_.port == 0) {
-        return server_->bind_to_any_port(options_.address);
+    const int port = options_.port == 0 ? server_->bind_to_any_port(options_.address)
+                                        : (server_->bind_to_port(options_.address, options_.port) ? options_.port : -1);
+    // httplib listens with a backlog of 5; a burst of test connections would then wait on SYN retries.
+    if (port > 0 && listenSocket_ >= 0) {
+        ::listen(listenSocket_, SOMAXCONN);
     }
-    return server_->bind_to_port(options_.address, options_.port) ? options_.port : -1;
+    return port;
 }
 
 bool StandinServer::run()
@@ -214,7 +235,7 @@ void StandinServer::handleGet(const httplib::Request& request, httplib::Response
     } else if (file) {
         body = file->empty() ? nullptr : BodySource::fromFile(*file);
         if (!body) {
-            textReply(response, 404, "image file not found\n");
+            textReply(response, 404, "file not found\n");
             return;
         }
     } else {
@@ -236,7 +257,10 @@ void StandinServer::answer(const httplib::Request& request, httplib::Response& r
         return;
     }
 
-    response.status = reply.status;
+    // Left unset for 200 so httplib answers a Range request with a proper 206.
+    if (reply.status != 200) {
+        response.status = reply.status;
+    }
     for (const auto& [name, value] : reply.headers) {
         if (sameHeaderName(name, "Content-Type")) {
             contentType = value;
@@ -252,28 +276,42 @@ void StandinServer::answer(const httplib::Request& request, httplib::Response& r
         return;
     }
 
-    const auto buffer = std::make_shared<std::vector<char>>(std::min(reply.chunkBytes, body->size()));
+    if (!rangesSatisfiable(request.ranges, body->size())) {
+        response.status = 416;
+        response.set_header("Content-Range", "bytes */" + std::to_string(body->size()));
+        return;
+    }
+
+    // Counted per response rather than by offset, so faults apply to what is sent, ranges included.
+    struct Progress
+    {
+        std::vector<char> buffer;
+        std::size_t sent = 0;
+    };
+    const auto progress = std::make_shared<Progress>();
+    progress->buffer.resize(std::min(reply.chunkBytes, body->size()));
     const auto dropAfter = reply.dropAfter;
     const auto slow = reply.slow;
     response.set_content_provider(
         body->size(), contentType,
-        [this, body, buffer, dropAfter, slow, fd](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-            if (dropAfter && offset >= *dropAfter) {
+        [this, body, progress, dropAfter, slow, fd](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+            if (dropAfter && progress->sent >= *dropAfter) {
                 cutConnection(fd);
                 return false;
             }
-            if (offset > 0 && slow.count() > 0 && !latch_.sleepFor(slow)) {
+            if (progress->sent > 0 && slow.count() > 0 && !latch_.sleepFor(slow)) {
                 return false;
             }
-            std::size_t chunk = std::min(length, buffer->size());
+            std::size_t chunk = std::min(length, progress->buffer.size());
             if (dropAfter) {
-                chunk = std::min(chunk, *dropAfter - offset);
+                chunk = std::min(chunk, *dropAfter - progress->sent);
             }
-            if (!body->read(offset, buffer->data(), chunk)) {
+            if (!body->read(offset, progress->buffer.data(), chunk)) {
                 std::cerr << "orvo-service-standin: body file changed while being sent" << std::endl;
                 return false;
             }
-            return sink.write(buffer->data(), chunk);
+            progress->sent += chunk;
+            return sink.write(progress->buffer.data(), chunk);
         });
 }
 
@@ -284,7 +322,7 @@ void StandinServer::holdSilently(const httplib::Request& request)
     while (fd >= 0 && !latch_.triggered() && std::chrono::steady_clock::now() < deadline) {
         pollfd watch{fd, POLLRDHUP, 0};
         // Short slices so a stop is noticed quickly; any event means the client went away.
-        if (::poll(&watch, 1, 100) > 0) {
+        if (::poll(&watch, 1, 100) != 0) {
             break;
         }
     }

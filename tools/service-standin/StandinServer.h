@@ -43,4 +43,5 @@ private:
     std::unique_ptr<httplib::SSLServer> server_;
     RequestRecorder recorder_;
     ShutdownLatch latch_;
+    int listenSocket_ = -1;
 };
