@@ -14,6 +14,7 @@ namespace {
 
 ApiHandler* apiObj = nullptr;
 QMutex classLock;
+const std::vector<JsonValue::Member> noMembers;
 
 // A key looked up in a value that must be an object: absent stays absent, any other kind raises.
 const JsonValue* valueForKey(const JsonValue* container, const QString& key)
@@ -92,7 +93,7 @@ bool ApiHandler::agentCheckUpdate()
             throw PlatformException(QStringLiteral("NSInvalidArgumentException"),
                                     QStringLiteral("\"AGENT\" is not an object"));
         }
-        for (const auto& [key, value] : agent ? agent->members() : std::vector<std::pair<QString, JsonValue>>{}) {
+        for (const auto& [key, value] : agent ? agent->members() : noMembers) {
             if (key == QLatin1String("update_needed")) {
                 session->setIsUpdateNeeded(value.truthValue());
             }
@@ -142,8 +143,7 @@ bool ApiHandler::pluginUpdateCheckApi()
                 throw PlatformException(QStringLiteral("NSInvalidArgumentException"),
                                         QStringLiteral("\"representation\" is not an object"));
             }
-            for (const auto& [key, value] :
-                 representation ? representation->members() : std::vector<std::pair<QString, JsonValue>>{}) {
+            for (const auto& [key, value] : representation ? representation->members() : noMembers) {
                 if (key == QLatin1String("download_url")) {
                     // The updater builds a URL from it; a value that is not text cannot name one.
                     if (value.kind() == JsonValue::Kind::String) {
