@@ -65,7 +65,7 @@ public:
     QString description() const;
 
 private:
-    struct Parser;
+    friend class JsonParser;
     using Elements = std::vector<JsonValue>;
     using Members = std::vector<Member>;
     // Alternative order matches Kind.
