@@ -1,7 +1,6 @@
 #include "Platform/JsonValue.h"
 #include "Platform/PlatformException.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 
 Q_DECLARE_METATYPE(JsonValue::Kind)
@@ -158,10 +157,8 @@ private slots:
         QFETCH(QByteArray, close);
         QFETCH(int, repeats);
         QFETCH(bool, valid);
-        QElapsedTimer timer;
-        timer.start();
+        // Hostile depth must be refused, not overflow the stack.
         QCOMPARE(JsonValue::parse(open.repeated(repeats) + "0" + close.repeated(repeats)).has_value(), valid);
-        QVERIFY(timer.elapsed() < 2000);
     }
 
     void keepsKeyOrder()
