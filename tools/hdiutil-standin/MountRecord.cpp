@@ -4,7 +4,9 @@
 #include "ToolError.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,24 +19,55 @@ std::string MountRecord::path(const std::string& volumeName)
     return StandinRoot::recordsFolder() + "/" + volumeName + ".mount";
 }
 
+namespace {
+
+// A claim whose mount was killed before it finished: its process is gone and nothing was attached.
+bool isAbandonedClaim(const std::string& recordPath)
+{
+    std::ifstream in(recordPath);
+    std::string state;
+    pid_t pid = 0;
+    return in >> state >> pid && state == "mounting" && pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+} // namespace
+
 void MountRecord::claim(const std::string& volumeName, const std::string& imagePath)
 {
     std::error_code error;
     std::filesystem::create_directories(StandinRoot::recordsFolder(), error);
-    // O_EXCL makes two mounts of the same volume name at once exclude each other.
+    // Held while a claim is tested and taken, so a stale claim is never cleared under a fresh one's feet.
+    const std::string lockPath = StandinRoot::recordsFolder() + ".lock";
+    const int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (lock < 0 || ::flock(lock, LOCK_EX) != 0) {
+        const int saved = errno;
+        if (lock >= 0) {
+            ::close(lock);
+        }
+        throw ToolError::withErrno("cannot lock " + lockPath, saved);
+    }
+    if (isAbandonedClaim(path(volumeName))) {
+        release(volumeName);
+    }
+    // O_EXCL: of two mounts of the same volume name, one gets the claim.
     const int fd = ::open(path(volumeName).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0 && errno == EEXIST) {
+    const int openError = errno;
+    bool written = false;
+    if (fd >= 0) {
+        const std::string text = "mounting " + std::to_string(::getpid()) + "\n" + imagePath + "\n";
+        written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+        ::close(fd);
+        if (!written) {
+            release(volumeName);
+        }
+    }
+    ::close(lock);
+    if (fd < 0 && openError == EEXIST) {
         throw ToolError("volume \"" + volumeName + "\" is already attached");
     }
-    if (fd < 0) {
-        throw ToolError::withErrno("cannot record the mount in " + StandinRoot::recordsFolder(), errno);
-    }
-    const std::string text = "mounting\n" + imagePath + "\n";
-    const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    ::close(fd);
-    if (!written) {
-        release(volumeName);
-        throw ToolError("cannot record the mount in " + StandinRoot::recordsFolder());
+    if (fd < 0 || !written) {
+        throw ToolError::withErrno("cannot record the mount in " + StandinRoot::recordsFolder(),
+                                   fd < 0 ? openError : EIO);
     }
 }
 
