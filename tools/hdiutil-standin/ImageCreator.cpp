@@ -43,7 +43,7 @@ void checkCreatableName(const std::string& name)
 }
 
 // The folder's contents, sorted so the same folder always makes the same image.
-std::vector<fs::path> contentsOf(const fs::path& folder)
+std::vector<fs::path> contentsOf(const fs::path& folder, const fs::path& skipped)
 {
     std::vector<fs::path> paths;
     std::error_code error;
@@ -52,7 +52,10 @@ std::vector<fs::path> contentsOf(const fs::path& folder)
         if (error) {
             break;
         }
-        paths.push_back(it->path());
+        // An image written into its own source folder does not contain itself.
+        if (it->path() != skipped) {
+            paths.push_back(it->path());
+        }
     }
     if (error) {
         throw ToolError("cannot read " + folder.string() + ": " + error.message());
@@ -149,8 +152,8 @@ void ImageCreator::create(const std::string& volumeName, const std::string& sour
             archive_write_open_fd(out.get(), fd) != ARCHIVE_OK) {
             throw ToolError("cannot start the image: " + errorText(out.get()));
         }
-        const fs::path root(sourceFolder);
-        for (const auto& path : contentsOf(root)) {
+        const fs::path root = fs::absolute(sourceFolder, error).lexically_normal();
+        for (const auto& path : contentsOf(root, fs::absolute(temporary, error).lexically_normal())) {
             addEntry(out.get(), path, path.lexically_relative(root));
         }
         if (archive_write_close(out.get()) != ARCHIVE_OK) {
