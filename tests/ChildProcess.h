@@ -28,6 +28,7 @@ public:
     // Whether a process carrying this child's mark (the child or one it started) is still running.
     bool anyMarkedProcessRunning() const;
     QProcess& process() { return m_process; }
+    qint64 processId() const { return m_pid; }
     // Everything written to standard output and error so far (both are merged).
     QByteArray output();
 

@@ -81,12 +81,13 @@ QProcessEnvironment XSession::environment(QProcessEnvironment base) const
 
 QString XSession::findWindow(const QString& title, qint64 pid, int timeoutMs) const
 {
-    QStringList arguments{QStringLiteral("search"), QStringLiteral("--onlyvisible")};
-    if (!title.isEmpty()) {
-        arguments << QStringLiteral("--name") << exactly(title);
-    }
+    // Both conditions must hold (xdotool's default is either); the pattern, when there is one, comes last.
+    QStringList arguments{QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible")};
     if (pid != 0) {
         arguments << QStringLiteral("--pid") << QString::number(pid);
+    }
+    if (!title.isEmpty()) {
+        arguments << QStringLiteral("--name") << exactly(title);
     }
     QString window;
     // An empty answer says the window did not appear in time.
