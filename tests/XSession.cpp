@@ -22,11 +22,12 @@ QString exactly(const QString& title)
 
 bool XSession::start()
 {
-    // Xvfb writes the display number it took to the descriptor, once it accepts clients.
+    // Xvfb writes the display number it took to the descriptor, once it accepts clients. Without -noreset it would
+    // reset when its last client leaves, and a client arriving during the reset finds no display.
     if (!m_server.start(QStringLiteral("Xvfb"),
-                        {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                         QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                         QStringLiteral("1280x1024x24")})) {
+                        {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+                         QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-screen"),
+                         QStringLiteral("0"), QStringLiteral("1280x1024x24")})) {
         return false;
     }
     static const QRegularExpression number(QStringLiteral("^(\\d+)\\n"), QRegularExpression::MultilineOption);
@@ -57,12 +58,17 @@ bool XSession::start()
     if (!m_windowManager.start(QStringLiteral("openbox"), {})) {
         return false;
     }
-    const bool managed = QTest::qWaitFor(
-        [this] {
+    bool managed = false;
+    (void)QTest::qWaitFor(
+        [&] {
+            if (m_windowManager.process().state() == QProcess::NotRunning) {
+                return true;
+            }
             QByteArray out;
-            return run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")},
-                       &out) == 0 &&
-                   out.contains("window id");
+            managed = run(QStringLiteral("xprop"),
+                          {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}, &out) == 0 &&
+                      out.contains("window id");
+            return managed;
         },
         20000);
     if (!managed) {
