@@ -4,6 +4,7 @@
 #include "Objects/SessionDetails.h"
 #include "Platform/Application.h"
 #include "Platform/Bundle.h"
+#include "Platform/BundleReplacer.h"
 #include "Platform/ExceptionGuard.h"
 #include "Platform/FileManager.h"
 #include "Platform/Log.h"
@@ -354,5 +355,33 @@ void AppDelegate::showJoinWindow()
 
 void AppDelegate::replaceStagedPlugin()
 {
-    // Copies a plugin staged during this run over the running bundle; arrives with the self-update.
+    // Part of applicationWillTerminate:, whose name its lines carry and whose guard it shares.
+    const char* fullName = "-[AppDelegate applicationWillTerminate:]";
+    SessionDetails* session = SessionDetails::getInstance();
+    if (!session->isAppReplaceFlag()) {
+        Log::write("%s There is No Updated App downloaded from server.", fullName);
+        return;
+    }
+    Log::write("%s Updated Customer Plugin Downloaded from server and Initiate to Copy ", fullName);
+    orvoCustomerPluginNativeFolder = stagingFolderPath();
+    const QString stagedBundle = Paths::appendingPathComponent(orvoCustomerPluginNativeFolder,
+                                                               QStringLiteral("/Orvo Wendra Customer Plugin.app"));
+    const OptionalString appPath = session->pluginAppPath();
+    if (!FileManager::defaultManager().fileExists(stagedBundle)) {
+        Log::write("%s There is No Updated Plugin App Present in %@", fullName, orvoCustomerPluginNativeFolder);
+        return;
+    }
+    // Swapped in whole rather than removed and copied: a failed copy or a kill must never leave no plugin at all.
+    switch (BundleReplacer::replace(stagedBundle, appPath.value_or(QString()))) {
+    case BundleReplacer::Result::Replaced:
+        Log::write("%s Updated Customer Plugin app Copied to %@", fullName, appPath);
+        break;
+    case BundleReplacer::Result::OldNotRemovable:
+        Log::write("%s Failed to Remove Existing old Customer plugin app (%@) in folder %@", fullName,
+                   session->localOrvoPluginAppVersion(), appPath);
+        break;
+    case BundleReplacer::Result::CopyFailed:
+        Log::write("%s Failed to copy Updated Customer plugin app to folder %@", fullName, appPath);
+        break;
+    }
 }
