@@ -387,10 +387,10 @@ private slots:
             QCOMPARE(modeOf(root + "/folder"), 0755);
         } else if (!path.contains(QLatin1String(".."))) {
             QCOMPARE(modeOf(root + '/' + path), mode < 0 ? 0755 : mode);
-            // Parents made on the way take the ordinary umask-narrowed bits.
+            // Parents made on the way take the given mode as well.
             for (QString parent = Paths::deletingLastPathComponent(path); !parent.isEmpty();
                  parent = Paths::deletingLastPathComponent(parent)) {
-                QCOMPARE(modeOf(root + '/' + parent), 0755);
+                QCOMPARE(modeOf(root + '/' + parent), mode < 0 ? 0755 : mode);
             }
         }
     }
@@ -446,31 +446,40 @@ private slots:
     {
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("destination");
+        QTest::addColumn<QString>("reason"); // part of the error text
+        const QString exists = QStringLiteral("already exists");
+        const QString itself = QStringLiteral("contain itself");
+        const QString cannot = QStringLiteral("cannot copy");
         QTest::newRow("file onto file") << "file"
-                                        << "other";
+                                        << "other" << exists;
         QTest::newRow("file onto folder") << "file"
-                                          << "folder";
+                                          << "folder" << exists;
         QTest::newRow("folder onto folder") << "tree"
-                                            << "folder";
+                                            << "folder" << exists;
         QTest::newRow("folder onto file") << "tree"
-                                          << "other";
+                                          << "other" << exists;
         QTest::newRow("file onto dangling link") << "file"
-                                                 << "dangling";
+                                                 << "dangling" << exists;
         QTest::newRow("folder onto dangling link") << "tree"
-                                                   << "dangling";
+                                                   << "dangling" << exists;
         QTest::newRow("source missing") << "missing"
-                                        << "new";
+                                        << "new" << cannot;
         QTest::newRow("source under a file") << "file/x"
-                                             << "new";
+                                             << "new" << cannot;
         QTest::newRow("destination under a file") << "file"
-                                                  << "other/new";
+                                                  << "other/new" << cannot;
         QTest::newRow("folder into itself") << "tree"
-                                            << "tree/copy";
+                                            << "tree/copy" << itself;
+        QTest::newRow("folder into a descendant") << "tree"
+                                                  << "tree/sub/copy" << itself;
+        QTest::newRow("folder into itself through a link") << "tree"
+                                                           << "tree-link/sub/copy" << itself;
     }
     void copyFailsChangingNothing()
     {
         QFETCH(QString, source);
         QFETCH(QString, destination);
+        QFETCH(QString, reason);
         QTemporaryDir dir;
         writeFile(dir.filePath("file"), "source", 0644);
         writeFile(dir.filePath("other"), "existing", 0600);
@@ -478,10 +487,11 @@ private slots:
         QVERIFY(QDir(dir.path()).mkpath("tree/sub"));
         writeFile(dir.filePath("tree/sub/f"), "f");
         makeLink("nowhere", dir.filePath("dangling"));
+        makeLink("tree", dir.filePath("tree-link"));
         const QStringList before = snapshot(dir.path());
         QString error;
         QVERIFY(!fm().copyItem(dir.filePath(source), dir.filePath(destination), &error));
-        QVERIFY(!error.isEmpty());
+        QVERIFY2(error.contains(reason), qPrintable(error));
         QCOMPARE(snapshot(dir.path()), before);
     }
 
