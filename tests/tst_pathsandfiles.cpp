@@ -628,7 +628,7 @@ private slots:
 
     void propertyList_data()
     {
-        QTest::addColumn<QString>("where"); // "file", "missing", "folder" or "under-file"
+        QTest::addColumn<QString>("where"); // "file", "missing", "folder", "under-file" or "fifo"
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("expected"); // empty: no dictionary; "*": any outcome but a crash
         const QByteArray xml = xmlPlist("<dict>\n<key>name</key><string>Plugin &amp; \xc3\xa9</string>\n"
@@ -677,6 +677,7 @@ private slots:
         QTest::newRow("missing file") << "missing" << QByteArray() << "";
         QTest::newRow("folder") << "folder" << QByteArray() << "";
         QTest::newRow("under a file") << "under-file" << QByteArray() << "";
+        QTest::newRow("pipe without a writer") << "fifo" << QByteArray() << "";
     }
     void propertyList()
     {
@@ -686,6 +687,7 @@ private slots:
         QTemporaryDir dir;
         writeFile(dir.filePath("file"), content);
         QVERIFY(QDir(dir.path()).mkdir("folder"));
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600), 0);
         const QString path =
             where == QLatin1String("under-file") ? dir.filePath("file/Info.plist") : dir.filePath(where);
         const auto result = PropertyList::dictionaryWithContentsOfFile(path);
