@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <optional>
+#include <pwd.h>
 
 namespace {
 
@@ -290,21 +291,29 @@ private slots:
 
     void homeFolders_data()
     {
-        QTest::addColumn<QByteArray>("home");
+        // The password entry's home stands in for a missing, empty or relative $HOME.
+        const struct passwd* entry = ::getpwuid(::getuid());
+        const QString account = entry && entry->pw_dir ? QFile::decodeName(entry->pw_dir) : QString();
+        QTest::addColumn<std::optional<QByteArray>>("home");
         QTest::addColumn<QString>("expectedHome");
         QTest::addColumn<QString>("expectedLibrary");
-        QTest::newRow("plain") << QByteArray("/home/tester") << "/home/tester"
+        QTest::newRow("plain") << std::optional<QByteArray>("/home/tester") << "/home/tester"
                                << "/home/tester/Library";
-        QTest::newRow("trailing") << QByteArray("/home/tester/") << "/home/tester"
+        QTest::newRow("trailing") << std::optional<QByteArray>("/home/tester/") << "/home/tester"
                                   << "/home/tester/Library";
-        QTest::newRow("root") << QByteArray("/") << "/"
+        QTest::newRow("root") << std::optional<QByteArray>("/") << "/"
                               << "/Library";
-        QTest::newRow("non-ASCII") << QByteArray("/home/t\xc3\xa9st") << "/home/t\u00e9st"
+        QTest::newRow("non-ASCII") << std::optional<QByteArray>("/home/t\xc3\xa9st") << "/home/t\u00e9st"
                                    << "/home/t\u00e9st/Library";
+        if (account.startsWith(QLatin1Char('/'))) {
+            QTest::newRow("empty") << std::optional<QByteArray>("") << account << account + "/Library";
+            QTest::newRow("unset") << std::optional<QByteArray>() << account << account + "/Library";
+            QTest::newRow("relative") << std::optional<QByteArray>("tester") << account << account + "/Library";
+        }
     }
     void homeFolders()
     {
-        QFETCH(QByteArray, home);
+        QFETCH(std::optional<QByteArray>, home);
         QFETCH(QString, expectedHome);
         QFETCH(QString, expectedLibrary);
         const EnvGuard guard("HOME", home);
