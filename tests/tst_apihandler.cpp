@@ -6,7 +6,6 @@
 #include "TestSupport.h"
 
 #include <QFile>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -197,11 +196,7 @@ void TestApiHandler::noExchange()
     QFETCH(QString, description);
     SessionDetails* s = SessionDetails::getInstance();
     if (how == QLatin1String("refused")) {
-        QTcpServer closed;
-        QVERIFY(closed.listen(QHostAddress::LocalHost));
-        const quint16 port = closed.serverPort();
-        closed.close();
-        s->setWebServerName(QStringLiteral("127.0.0.1:%1").arg(port));
+        s->setWebServerName(closedLoopbackHost());
     } else if (how == QLatin1String("untrusted")) {
         s->setWebServerName(m_untrusted.host());
     } else if (how == QLatin1String("large")) {
