@@ -13,8 +13,6 @@ namespace {
 
 // Deeper documents are refused so hostile input cannot exhaust the stack when the tree is walked or freed.
 constexpr size_t MaxDepth = 512;
-// Objects larger than this find duplicate keys through a hash instead of a scan.
-constexpr size_t LinearKeySearchLimit = 16;
 
 QString kindPhrase(JsonValue::Kind kind)
 {
@@ -173,28 +171,14 @@ private:
     static Members withoutDuplicates(Members members)
     {
         Members out;
+        out.reserve(members.size());
         QHash<QString, size_t> index;
-        const bool hashed = members.size() > LinearKeySearchLimit;
         for (Member& member : members) {
-            std::optional<size_t> at;
-            if (hashed) {
-                const auto found = index.constFind(member.first);
-                if (found != index.constEnd()) {
-                    at = *found;
-                }
+            const auto found = index.constFind(member.first);
+            if (found != index.constEnd()) {
+                out[*found].second = std::move(member.second);
             } else {
-                for (size_t i = 0; i < out.size() && !at; ++i) {
-                    if (out[i].first == member.first) {
-                        at = i;
-                    }
-                }
-            }
-            if (at) {
-                out[*at].second = std::move(member.second);
-            } else {
-                if (hashed) {
-                    index.insert(member.first, out.size());
-                }
+                index.insert(member.first, out.size());
                 out.push_back(std::move(member));
             }
         }
