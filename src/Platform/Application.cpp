@@ -2,6 +2,7 @@
 
 #include "Platform/ApplicationDelegate.h"
 #include "Platform/Log.h"
+#include "Platform/Paths.h"
 #include "Platform/QuitCommand.h"
 #include "Platform/StandardStreams.h"
 #include "Platform/Tls.h"
@@ -10,6 +11,8 @@
 #include <QTimer>
 
 #include <unistd.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -23,6 +26,12 @@ std::function<void(int)> exitFunction = [](int status) {
 
 int Application::main(int argc, char** argv, const std::function<ApplicationDelegate*()>& makeDelegate)
 {
+    // Without a home every folder would land under / or the working folder: refuse before writing anything.
+    if (Paths::homeDirectory().isEmpty()) {
+        std::fprintf(stderr, "Orvo Wendra Customer Plugin: no home folder (HOME is empty or unset and the user has no "
+                             "password entry); nothing was written.\n");
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     Log::installQtMessageHandler();

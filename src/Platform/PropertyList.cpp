@@ -2,10 +2,12 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QFileInfo>
 #include <QVariantList>
 
+#include <fcntl.h>
 #include <plist/plist.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <memory>
@@ -95,12 +97,16 @@ QVariant toVariant(plist_t node, int depth)
 
 std::optional<QVariantMap> PropertyList::dictionaryWithContentsOfFile(const QString& path)
 {
-    // Devices and pipes never end or never answer: only a regular file can be a property list.
-    if (!QFileInfo(path).isFile()) {
+    // Checked on the open descriptor, so nothing swapped in after the check is read. Opening does not wait for a
+    // pipe's writer; only a regular file can be a property list, as devices and pipes never end or never answer.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         return std::nullopt;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle)) {
+        ::close(fd);
         return std::nullopt;
     }
     const QByteArray data = file.read(maximumFileSize + 1);
