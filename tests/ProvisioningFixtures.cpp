@@ -47,7 +47,7 @@ bool makeRecordingAgent(const QString& bundlePath, const QString& version)
                       "#!/bin/sh\n"
                       "out=\"$(dirname \"$0\")/../../../agent-args\"\n"
                       "{ printf '%s\\0' \"$@\"; printf 'cwd=%s\\0' \"$(pwd)\";"
-                      "  printf 'sid=%s\\0' \"$(ps -o sid= -p $$ | tr -d ' ')\";"
+                      "  read -r _ _ _ _ _ sid _ < /proc/$$/stat; printf 'sid=%s\\0' \"$sid\";"
                       "  [ \"$(readlink /proc/$$/fd/0)\" = /dev/null ] && printf 'stdin-null\\0'; } > \"$out.tmp\"\n"
                       "mv \"$out.tmp\" \"$out\"\n");
 }

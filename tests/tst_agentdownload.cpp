@@ -12,6 +12,23 @@
 #include <QtTest>
 
 using namespace ProvisioningFixtures;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Records what a download reports, in order.
+struct Recorder : UrlDownloadDelegate
+{
+    QStringList events;
+    void downloadDidBegin(UrlDownload*) override { events << QStringLiteral("begin"); }
+    void downloadDidFail(UrlDownload*, const DownloadError& error) override
+    {
+        events << QStringLiteral("fail %1 %2").arg(error.code).arg(error.localizedDescription);
+    }
+    void downloadDidFinish(UrlDownload*) override { events << QStringLiteral("finish"); }
+};
+
+} // namespace
 
 class TestAgentDownload : public QObject
 {
@@ -24,6 +41,8 @@ private slots:
     void download();
     void failures_data();
     void failures();
+    void downloadObject_data();
+    void downloadObject();
 
 private:
     QString agentFolder() const
@@ -211,6 +230,41 @@ void TestAgentDownload::failures()
              (QStringList{"Orvo.app", "OrvoMac.dmg"}));
     QCOMPARE(readFile(imagePath()), QByteArray("an older image"));
     QVERIFY(JoinProgressWindow::getInstance()->loadedWindow()->isVisible());
+}
+
+void TestAgentDownload::downloadObject_data()
+{
+    QTest::addColumn<QJsonObject>("options");
+    QTest::addColumn<QString>("destination"); // relative to the agent folder
+    QTest::addColumn<bool>("overwrite");
+    QTest::addColumn<QStringList>("events");
+    QTest::newRow("idle time-out") << QJsonObject{{QStringLiteral("never_answer"), true}} << "OrvoMac.dmg" << true
+                                   << QStringList{"begin", "fail -1001 The request timed out."};
+    QTest::newRow("destination folder missing")
+        << QJsonObject{} << "missing/OrvoMac.dmg" << true << QStringList{"begin", "fail -3000 cannot create file"};
+    QTest::newRow("existing file without overwrite")
+        << QJsonObject{} << "OrvoMac.dmg" << false << QStringList{"begin", "fail -3005 cannot move file"};
+    QTest::newRow("empty body") << QJsonObject{{QStringLiteral("body"), QString()}} << "OrvoMac.dmg" << true
+                                << QStringList{"begin", "finish"};
+}
+
+void TestAgentDownload::downloadObject()
+{
+    QFETCH(QJsonObject, options);
+    QFETCH(QString, destination);
+    QFETCH(bool, overwrite);
+    QFETCH(QStringList, events);
+    configure(options);
+    QVERIFY(writeFile(imagePath(), "an older image"));
+    Recorder recorder;
+    UrlDownload download;
+    const QUrl url(QStringLiteral("https://%1/agent/OrvoMac.dmg").arg(m_service.host()));
+    QVERIFY(download.initWithRequest(UrlRequest(url, 0, 1s), &recorder));
+    download.setDestination(agentFolder() + '/' + destination, overwrite);
+    QTRY_COMPARE_WITH_TIMEOUT(recorder.events.size(), 2, 20000);
+    QCOMPARE(recorder.events, events);
+    QCOMPARE(readFile(imagePath()), QByteArray(events.last() == "finish" ? "" : "an older image"));
+    QCOMPARE(QDir(agentFolder()).entryList(QDir::Files | QDir::Hidden), QStringList{"OrvoMac.dmg"});
 }
 
 QTEST_MAIN(TestAgentDownload)
