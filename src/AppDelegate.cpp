@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 
 #include "Handlers/ApiHandler.h"
+#include "Handlers/OrvoAppUpgrader.h"
 #include "Objects/SessionDetails.h"
 #include "Platform/Application.h"
 #include "Platform/Bundle.h"
@@ -345,7 +346,7 @@ void AppDelegate::applicationWillTerminate()
 
 void AppDelegate::checkInstalledAgentVersion()
 {
-    // Records the installed agent's version; arrives with agent provisioning.
+    OrvoAppUpgrader::getInstance()->orvoAppVersionCheck();
 }
 
 void AppDelegate::showJoinWindow()
