@@ -352,7 +352,7 @@ void AppDelegate::checkInstalledAgentVersion()
 
 void AppDelegate::showJoinWindow()
 {
-    orvoPluginWindow = new OrvoPluginWindowHandler(QCoreApplication::instance());
+    orvoPluginWindow = new OrvoPluginWindowHandler;
     // The delegate is no object of the toolkit; the sender is not looked at.
     orvoPluginWindow->showWindow(nullptr);
 }

@@ -7,7 +7,6 @@
 #include "Platform/Window.h"
 #include "ui_InfoWindowHandler.h"
 
-#include <QCoreApplication>
 #include <QMutex>
 
 namespace {
@@ -26,8 +25,8 @@ InfoWindowHandler* InfoWindowHandler::getInstance()
     ExceptionGuard::run(fullName, [&] {
         QMutexLocker locker(&classLock);
         if (!infoWindowObj) {
-            // Owned by the application once dropped: an About window still on screen keeps its controller.
-            infoWindowObj = new InfoWindowHandler(QCoreApplication::instance());
+            // Once dropped, a controller lives while its window is on screen and goes with the window's close box.
+            infoWindowObj = new InfoWindowHandler(nullptr);
             Log::write("%s : Update Info Object Allocated", fullName);
         }
         instance = infoWindowObj;

@@ -109,9 +109,6 @@ void OrvoPluginWindowHandler::loadWindowLayout(QWidget* window)
         policy.setRetainSizeWhenHidden(true);
         message->setSizePolicy(policy);
     }
-    const int messageLine = QFontMetrics(m_ui->keyIncorrectTextField->font()).lineSpacing();
-    m_ui->keyIncorrectTextField->setMinimumHeight(2 * messageLine + 2);
-    m_ui->nameEmptyShow->setMinimumHeight(messageLine + 2);
     for (QFrame* line : {m_ui->SessionIDLine, m_ui->nameLine, m_ui->blueKeyLine, m_ui->blueNameLine}) {
         QSizePolicy policy = line->sizePolicy();
         policy.setRetainSizeWhenHidden(true);
@@ -177,9 +174,7 @@ void OrvoPluginWindowHandler::windowDidLoad()
         details->setTextInteractionFlags(Qt::NoTextInteraction);
 
         for (QLineEdit* field : {nameText(), sessionkeytextfield()}) {
-            connect(
-                field, &QLineEdit::textEdited, this, [this, field] { controlTextDidChange(field); },
-                Qt::UniqueConnection);
+            connect(field, &QLineEdit::textEdited, this, [this, field] { controlTextDidChange(field); });
             field->installEventFilter(this);
         }
 
@@ -387,9 +382,25 @@ void OrvoPluginWindowHandler::showMessage(QLabel* label, const QString& text)
 void OrvoPluginWindowHandler::fitWindowToLayout()
 {
     // A fixed width; the height follows the wrapped notices at the current font sizes.
-    QWidget* window = orvoPluginWindow();
     constexpr int width = 400;
+    QWidget* window = orvoPluginWindow();
+    // Polished first: style sheets can change the sizes the notices need.
+    window->ensurePolished();
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+        child->ensurePolished();
+    }
     QLayout* layout = window->layout();
+    // Each message keeps room for its longest text.
+    const QMargins margins = layout->contentsMargins();
+    const int contentWidth = width - margins.left() - margins.right();
+    const auto reserve = [contentWidth](QLabel* label, const QString& longest) {
+        const QString shown = label->text();
+        label->setText(longest);
+        label->setMinimumHeight(label->heightForWidth(contentWidth));
+        label->setText(shown);
+    };
+    reserve(keyIncorrectTextField(), invalidSessionId);
+    reserve(nameEmptyShow(), mandatoryField);
     layout->activate();
     const int height =
         layout->hasHeightForWidth() ? layout->totalHeightForWidth(width) : layout->totalSizeHint().height();
