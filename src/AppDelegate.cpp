@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 
 #include "Handlers/ApiHandler.h"
+#include "Handlers/OrvoAppUpgrader.h"
 #include "Handlers/OrvoPluginWindowHandler.h"
 #include "Objects/SessionDetails.h"
 #include "Platform/Application.h"
@@ -347,7 +348,7 @@ void AppDelegate::applicationWillTerminate()
 
 void AppDelegate::checkInstalledAgentVersion()
 {
-    // Records the installed agent's version; arrives with agent provisioning.
+    OrvoAppUpgrader::getInstance()->orvoAppVersionCheck();
 }
 
 void AppDelegate::showJoinWindow()
