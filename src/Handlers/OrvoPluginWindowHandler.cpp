@@ -3,6 +3,8 @@
 #include "FlatButton/SYFlatButton.h"
 #include "Handlers/ApiHandler.h"
 #include "Handlers/InfoWindowHandler.h"
+#include "Handlers/JoinProgressWindow.h"
+#include "Handlers/OrvoAppUpgrader.h"
 #include "Handlers/SessionKeyText.h"
 #include "Objects/DataCentres.h"
 #include "Objects/SessionDetails.h"
@@ -326,11 +328,17 @@ void OrvoPluginWindowHandler::joinButtonAction(QObject* /*sender*/)
             return;
         }
 
+        // The progress window goes up first: it stays on screen through the slow steps that follow.
+        if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
+            progress->showWindow(this);
+        }
         findDcNameUsingKey(sessionKey);
         SessionDetails* session = SessionDetails::getInstance();
         session->setSessionKey(sessionKey);
         session->setName(name);
         ApiHandler::getInstance()->agentCheckUpdate();
+        // Launching the installed agent ends the run here, through the progress window's quit notification.
+        OrvoAppUpgrader::getInstance()->orvoAppUpdater();
         makeSessionKeyEmpty();
         close();
     });
