@@ -1,11 +1,18 @@
 #include "FlatButton/SYFlatButton.h"
+#include "Handlers/JoinProgressWindow.h"
+#include "Handlers/OrvoDmgDownloader.h"
 #include "Handlers/OrvoPluginWindowHandler.h"
 #include "Handlers/SessionKeyText.h"
 #include "Objects/DataCentres.h"
 #include "Objects/SessionDetails.h"
 #include "Platform/Browser.h"
+#include "Platform/Log.h"
 #include "Platform/NotificationCenter.h"
 #include "Platform/ResourceImages.h"
+#include "Platform/Tls.h"
+#include "Platform/UrlConnection.h"
+#include "Platform/Window.h"
+#include "ProvisioningFixtures.h"
 #include "TestSupport.h"
 
 #include <QClipboard>
@@ -64,18 +71,47 @@ private slots:
     void messages();
     void dataCentre_data();
     void dataCentre();
+    void joinRoad_data();
+    void joinRoad();
     void closeBox();
     void moreInfoAndAbout();
     void renderedWindowFitsAndIsNotBlank();
 
 private:
     QTemporaryDir m_home;
+    QTemporaryDir m_service_dir;
+    Standin m_service;
+};
+
+// Writes a log line when a window of the given layout is shown, so the test can place it among the others.
+class ShowMarker : public QObject
+{
+public:
+    explicit ShowMarker(const QString& layout) : m_layout(layout) { qApp->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->objectName() == m_layout && watched->isWidgetType()) {
+            Log::write("test: %@ shown", m_layout);
+        }
+        return false;
+    }
+
+private:
+    QString m_layout;
 };
 
 void TestJoinWindow::initTestCase()
 {
     qputenv("HOME", m_home.path().toLocal8Bit());
     ResourceImages::setResourceFolder(QStringLiteral(ORVO_BUNDLE_DIR "/Contents/Resources"));
+    // No disk-image tool and no system files from the machine.
+    qputenv("ORVO_SYSTEM_ROOT", m_home.filePath(QStringLiteral("system-root")).toLocal8Bit());
+    const QString certs = m_service_dir.filePath(QStringLiteral("certs"));
+    QVERIFY(makeTestCertificates(certs));
+    qputenv("SSL_CERT_FILE", (certs + QStringLiteral("/ca.pem")).toLocal8Bit());
+    QCOMPARE(Tls::trustCertificatesFromEnvironment(), 1);
+    QVERIFY(m_service.start(certs, m_service_dir.path()));
+    UrlConnection::setTimeout(std::chrono::seconds(10));
 }
 
 void TestJoinWindow::windowSetUp()
@@ -332,6 +368,85 @@ void TestJoinWindow::dataCentre()
     const QString expectedHost = host.contains(QLatin1Char('.')) ? host : DataCentres::hostForCode(host);
     QCOMPARE(s->dcName(), OptionalString(dc));
     QCOMPARE(s->webServerName(), OptionalString(expectedHost));
+}
+
+void TestJoinWindow::joinRoad_data()
+{
+    QTest::addColumn<bool>("agentCurrent");
+    QTest::newRow("agent to fetch") << false;
+    QTest::newRow("installed agent launched") << true;
+}
+
+void TestJoinWindow::joinRoad()
+{
+    QFETCH(bool, agentCurrent);
+    const QString agent = m_home.path() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/Orvo.app");
+    QDir(agent).removeRecursively();
+    QVERIFY(QDir().mkpath(agent + QStringLiteral("/..")));
+    if (QWidget* progress = JoinProgressWindow::getInstance()->loadedWindow()) {
+        Window::orderOut(progress);
+    }
+    if (agentCurrent) {
+        QVERIFY(ProvisioningFixtures::makeRecordingAgent(agent));
+    }
+    m_service.configure(
+        QJsonDocument(QJsonObject{{QStringLiteral("agent"),
+                                   QJsonObject{{QStringLiteral("update_needed"), !agentCurrent},
+                                               {QStringLiteral("download_url"),
+                                                QStringLiteral("https://%1/cdn/none.dmg").arg(m_service.host())}}}})
+            .toJson());
+    // A 9-digit ID takes the installer's data centre and host: the stand-in.
+    SessionDetails* s = SessionDetails::getInstance();
+    s->setPlistDcName(QStringLiteral("eu"));
+    s->setPlistWebServerName(m_service.host());
+    s->setLocalOrvoAppVersion(QStringLiteral("0"));
+
+    JoinWindow w;
+    OrvoPluginWindowHandler& c = w.controller;
+    QStringList atQuit;
+    NotificationCenter::defaultCenter().addObserver(
+        this, QStringLiteral("OrvoPluginTerminate"), nullptr,
+        [&](const Notification&) { atQuit << c.sessionkeytextfield()->text() << c.nameText()->text(); });
+    ShowMarker marker(QStringLiteral("JoinProgressWindow"));
+    LogCapture capture;
+    w.type(c.sessionkeytextfield(), QStringLiteral("123456789"));
+    QTest::keyClick(c.sessionkeytextfield(), Qt::Key_Tab);
+    w.type(c.nameText(), QStringLiteral(" Ada  Lovelace "));
+    QTest::keyClick(c.nameText(), Qt::Key_Return);
+    NotificationCenter::defaultCenter().removeObserver(this);
+    const QString log = capture.text();
+
+    const QStringList steps{QStringLiteral("test: JoinProgressWindow shown"),
+                            QStringLiteral("-[ApiHandler agentCheckUpdate] : Request Url URL : https://") +
+                                m_service.host(),
+                            agentCurrent ? QStringLiteral("-[OrvoAppUpgrader orvoAppUpdater] : This mac has latest")
+                                         : QStringLiteral("-[OrvoAppUpgrader orvoAppUpdater] : Updated Orvo App"),
+                            QStringLiteral("-[OrvoPluginWindowHandler close] Orvo Plugin window Ordered out...")};
+    qsizetype at = -1;
+    for (const QString& step : steps) {
+        const qsizetype next = log.indexOf(step);
+        QVERIFY2(next > at, qPrintable(step + QStringLiteral("\n") + log));
+        at = next;
+    }
+    QCOMPARE(s->sessionKey(), OptionalString(QStringLiteral("123456789")));
+    QCOMPARE(s->name(), OptionalString(QStringLiteral(" Ada  Lovelace ")));
+    QCOMPARE(s->dcName(), OptionalString(QStringLiteral("eu")));
+    QVERIFY(
+        ProvisioningFixtures::readFile(m_home.path() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/"
+                                                                      "orvojoindetails.conf"))
+            .contains("&key=123456789&"));
+    QVERIFY(c.sessionkeytextfield()->text().isEmpty() && c.nameText()->text().isEmpty());
+    QVERIFY(c.orvoPluginWindow()->isHidden());
+    QWidget* progress = JoinProgressWindow::getInstance()->loadedWindow();
+    if (agentCurrent) {
+        // The quit came while the entries were still there; the agent got its launch arguments.
+        QCOMPARE(atQuit, (QStringList{QStringLiteral("1 2 3 - 4 5 6 - 7 8 9"), QStringLiteral(" Ada  Lovelace ")}));
+        QVERIFY(progress->isHidden());
+        QTRY_COMPARE(ProvisioningFixtures::recordedAgentArguments(agent), OrvoDmgDownloader::agentLaunchArguments());
+    } else {
+        QVERIFY(atQuit.isEmpty());
+        QVERIFY(progress->isVisible());
+    }
 }
 
 void TestJoinWindow::closeBox()
