@@ -142,6 +142,10 @@ void TestJoinWindow::windowSetUp()
     QVERIFY(c.blueKeyLine()->isHidden() && c.SessionIDLine()->isVisible());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), join);
+    // Return on the focused button presses it: empty fields get their messages.
+    QTest::keyClick(join, Qt::Key_Return);
+    QCOMPARE(c.keyIncorrectTextField()->text(), mandatory);
+    QVERIFY(c.keyIncorrectTextField()->isVisible() && c.nameEmptyShow()->isVisible());
 
     // The trust notice: Lucida Grande 12 pt, indented 5 pt, a red "Report abuse" link to the main host's page.
     QLabel* trust = c.trustTextField();

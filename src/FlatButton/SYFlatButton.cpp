@@ -4,6 +4,7 @@
 
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -382,6 +383,17 @@ void SYFlatButton::paintEvent(QPaintEvent* /*event*/)
         painter.setPen(QPen(ring, 1.5));
         painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), m_cornerRadius, m_cornerRadius);
     }
+}
+
+void SYFlatButton::keyPressEvent(QKeyEvent* event)
+{
+    // Return and Enter press a focused button like Space does.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        click();
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 void SYFlatButton::mousePressEvent(QMouseEvent* event)

@@ -18,7 +18,6 @@
 
 #include <QAccessible>
 #include <QFontDatabase>
-#include <QFontMetrics>
 #include <QLayout>
 #include <QUrl>
 
