@@ -2,6 +2,7 @@
 
 #include "Handlers/ApiHandler.h"
 #include "Handlers/OrvoAppUpgrader.h"
+#include "Handlers/OrvoPluginWindowHandler.h"
 #include "Objects/SessionDetails.h"
 #include "Platform/Application.h"
 #include "Platform/Bundle.h"
@@ -25,6 +26,8 @@ QString orvoPluginLogFolder;
 FileManager* orvoDirectoryManager = nullptr;
 QTimer* loggingTimer = nullptr;
 QString orvoCustomerPluginNativeFolder;
+// Keeps the join window alive for the whole run.
+OrvoPluginWindowHandler* orvoPluginWindow = nullptr;
 
 constexpr quint64 logRotationThreshold = 262144;
 constexpr qint32 highestLogFileNumber = 10;
@@ -351,7 +354,9 @@ void AppDelegate::checkInstalledAgentVersion()
 
 void AppDelegate::showJoinWindow()
 {
-    // Creates and shows the join window; arrives with the join window.
+    orvoPluginWindow = new OrvoPluginWindowHandler;
+    // The delegate is no object of the toolkit; the sender is not looked at.
+    orvoPluginWindow->showWindow(nullptr);
 }
 
 void AppDelegate::replaceStagedPlugin()
