@@ -157,10 +157,9 @@ void OrvoPluginWindowHandler::windowDidLoad()
         lucida.setPointSizeF(12.0);
         leftMessageDict = MessageAttributes{lucida, leftStyle};
 
-        QUrl abusePage;
-        abusePage.setScheme(QStringLiteral("https"));
-        abusePage.setHost(DataCentres::mainServiceHost());
-        abusePage.setPath(QStringLiteral("/report-abuse"));
+        // Built as every service location is: the host text may carry a port.
+        const QUrl abusePage(QStringLiteral("https://") + DataCentres::mainServiceHost() +
+                             QStringLiteral("/report-abuse"));
         QLabel* trust = trustTextField();
         trust->setFont(leftMessageDict.font);
         trust->setAlignment(leftMessageDict.paragraph.alignment | Qt::AlignTop);
