@@ -12,9 +12,11 @@ if(ORVO_FUZZ)
     # Coverage for the fuzzer in every object; only the fuzz targets link libFuzzer's main.
     add_compile_options(-fsanitize=fuzzer-no-link ${ORVO_SANITIZER_FLAGS})
     add_link_options(-fsanitize=address,undefined)
+    add_compile_definitions(ORVO_SANITIZERS)
 elseif(ORVO_SANITIZE)
     add_compile_options(${ORVO_SANITIZER_FLAGS})
     add_link_options(-fsanitize=address,undefined)
+    add_compile_definitions(ORVO_SANITIZERS)
 endif()
 
 # What every test process (and the programs it starts) runs with under the sanitizers: stop at the first report,
