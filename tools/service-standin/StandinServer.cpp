@@ -245,7 +245,7 @@ void StandinServer::handleGet(const httplib::Request& request, httplib::Response
 }
 
 void StandinServer::answer(const httplib::Request& request, httplib::Response& response, const ReplyOptions& reply,
-                           std::shared_ptr<BodySource> body, std::string contentType)
+                           const std::shared_ptr<BodySource>& body, std::string contentType)
 {
     const int fd = socketOf(request);
     if (reply.delay.count() > 0 && !latch_.sleepFor(reply.delay)) {
