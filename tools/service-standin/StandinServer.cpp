@@ -241,7 +241,7 @@ void StandinServer::handleGet(const httplib::Request& request, httplib::Response
     } else {
         body = BodySource::fromText(std::move(generated));
     }
-    answer(request, response, *reply, std::move(body), std::move(contentType));
+    answer(request, response, *reply, body, std::move(contentType));
 }
 
 void StandinServer::answer(const httplib::Request& request, httplib::Response& response, const ReplyOptions& reply,
