@@ -672,6 +672,11 @@ private slots:
         QTest::newRow("binary dict holding itself") << "file" << binaryPlist({"\xd1\x01\x00", "\x51k"}) << "";
         QTest::newRow("binary string longer than file")
             << "file" << binaryPlist({"\xd1\x01\x02", "\x51k", "\x5f\x10\xf0"}) << "";
+        // UTF-16 text holding a NUL made libplist abort the plugin when the text was read.
+        QTest::newRow("binary NUL in UTF-16 value")
+            << "file" << binaryPlist({"\xd1\x01\x02", "\x51k", QByteArray("\x62\x00\xe9\x00\x00", 5)}) << "";
+        QTest::newRow("binary NUL in UTF-16 key")
+            << "file" << binaryPlist({"\xd1\x01\x02", QByteArray("\x62\x00\xe9\x00\x00", 5), "\x51v"}) << "";
         QByteArray noise(4096, '\0');
         QRandomGenerator random(20240607);
         for (char& c : noise) {

@@ -87,7 +87,7 @@ QString quotedIfNeeded(const QString& text)
 
 QString indent(int level)
 {
-    return QString(level * 4, QLatin1Char(' '));
+    return QString(qsizetype{level} * 4, QLatin1Char(' '));
 }
 
 } // namespace
@@ -285,7 +285,7 @@ bool JsonValue::truthValue() const
     case Kind::Number:
         return std::get<double>(m_storage) != 0.0;
     case Kind::String: {
-        const QString& text = std::get<QString>(m_storage);
+        const auto& text = std::get<QString>(m_storage);
         qsizetype i = 0;
         while (i < text.size() && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\n' || text[i] == u'\r')) {
             ++i;
