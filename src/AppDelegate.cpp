@@ -1,9 +1,12 @@
 #include "AppDelegate.h"
 
 #include "Handlers/ApiHandler.h"
+#include "Handlers/OrvoAppUpgrader.h"
+#include "Handlers/OrvoPluginWindowHandler.h"
 #include "Objects/SessionDetails.h"
 #include "Platform/Application.h"
 #include "Platform/Bundle.h"
+#include "Platform/BundleReplacer.h"
 #include "Platform/ExceptionGuard.h"
 #include "Platform/FileManager.h"
 #include "Platform/Log.h"
@@ -23,6 +26,8 @@ QString orvoPluginLogFolder;
 FileManager* orvoDirectoryManager = nullptr;
 QTimer* loggingTimer = nullptr;
 QString orvoCustomerPluginNativeFolder;
+// Keeps the join window alive for the whole run.
+OrvoPluginWindowHandler* orvoPluginWindow = nullptr;
 
 constexpr quint64 logRotationThreshold = 262144;
 constexpr qint32 highestLogFileNumber = 10;
@@ -344,15 +349,45 @@ void AppDelegate::applicationWillTerminate()
 
 void AppDelegate::checkInstalledAgentVersion()
 {
-    // Records the installed agent's version; arrives with agent provisioning.
+    OrvoAppUpgrader::getInstance()->orvoAppVersionCheck();
 }
 
 void AppDelegate::showJoinWindow()
 {
-    // Creates and shows the join window; arrives with the join window.
+    orvoPluginWindow = new OrvoPluginWindowHandler;
+    // The delegate is no object of the toolkit; the sender is not looked at.
+    orvoPluginWindow->showWindow(nullptr);
 }
 
 void AppDelegate::replaceStagedPlugin()
 {
-    // Copies a plugin staged during this run over the running bundle; arrives with the self-update.
+    // Part of applicationWillTerminate:, whose name its lines carry and whose guard it shares.
+    const char* fullName = "-[AppDelegate applicationWillTerminate:]";
+    SessionDetails* session = SessionDetails::getInstance();
+    if (!session->isAppReplaceFlag()) {
+        Log::write("%s There is No Updated App downloaded from server.", fullName);
+        return;
+    }
+    Log::write("%s Updated Customer Plugin Downloaded from server and Initiate to Copy ", fullName);
+    orvoCustomerPluginNativeFolder = stagingFolderPath();
+    const QString stagedBundle = Paths::appendingPathComponent(orvoCustomerPluginNativeFolder,
+                                                               QStringLiteral("/Orvo Wendra Customer Plugin.app"));
+    const OptionalString appPath = session->pluginAppPath();
+    if (!FileManager::defaultManager().fileExists(stagedBundle)) {
+        Log::write("%s There is No Updated Plugin App Present in %@", fullName, orvoCustomerPluginNativeFolder);
+        return;
+    }
+    // Swapped in whole rather than removed and copied: a failed copy or a kill must never leave no plugin at all.
+    switch (BundleReplacer::replace(stagedBundle, appPath.value_or(QString()))) {
+    case BundleReplacer::Result::Replaced:
+        Log::write("%s Updated Customer Plugin app Copied to %@", fullName, appPath);
+        break;
+    case BundleReplacer::Result::OldNotRemovable:
+        Log::write("%s Failed to Remove Existing old Customer plugin app (%@) in folder %@", fullName,
+                   session->localOrvoPluginAppVersion(), appPath);
+        break;
+    case BundleReplacer::Result::CopyFailed:
+        Log::write("%s Failed to copy Updated Customer plugin app to folder %@", fullName, appPath);
+        break;
+    }
 }

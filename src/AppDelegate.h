@@ -49,5 +49,6 @@ public:
 private:
     void checkInstalledAgentVersion();
     void showJoinWindow();
+    // The first step of applicationWillTerminate: a bundle staged during this run takes the running one's place.
     void replaceStagedPlugin();
 };

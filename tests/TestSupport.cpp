@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QTcpServer>
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -89,4 +90,15 @@ QString Standin::record() const
 bool makeTestCertificates(const QString& dir)
 {
     return QProcess::execute(QStringLiteral(ORVO_MAKE_CERTS), {dir}) == 0;
+}
+
+QString closedLoopbackHost()
+{
+    QTcpServer server;
+    if (!server.listen(QHostAddress::LocalHost)) {
+        qFatal("cannot bind a loopback port");
+    }
+    const quint16 port = server.serverPort();
+    server.close();
+    return QStringLiteral("127.0.0.1:%1").arg(port);
 }

@@ -44,5 +44,8 @@ private:
     int m_port = 0;
 };
 
+// "127.0.0.1:PORT" with a port just bound and released, so connecting to it is refused.
+QString closedLoopbackHost();
+
 // Makes a throw-away CA and a server certificate for localhost and 127.0.0.1 in dir.
 bool makeTestCertificates(const QString& dir);

@@ -6,7 +6,6 @@
 #include "TestSupport.h"
 
 #include <QFile>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -122,7 +121,8 @@ void TestApiHandler::statusCodes_data()
 {
     QTest::addColumn<bool>("agentCheck");
     QTest::addColumn<int>("status");
-    for (const int status : {200, 201, 204, 404, 500}) {
+    // Whatever the code, a reply with a status line is an exchange that succeeded; 301 comes without a Location.
+    for (const int status : {200, 201, 204, 301, 400, 401, 403, 404, 407, 418, 429, 500, 502, 503}) {
         QTest::addRow("agent %d", status) << true << status;
         QTest::addRow("plugin %d", status) << false << status;
     }
@@ -154,7 +154,18 @@ void TestApiHandler::statusCodes()
     // A reply that is not a success is not read.
     QCOMPARE(s->isUpdateNeeded(), agentCheck && status == 200);
     QCOMPARE(s->cxPluginDownloadUrl().has_value(), !agentCheck && status == 200);
-    QVERIFY(!log.contains(QStringLiteral("Error in the HTTP Request")));
+    QVERIFY2(!log.contains(QStringLiteral("Error in the HTTP Request")), qPrintable(log));
+    QVERIFY(!log.contains(QStringLiteral("Check Update failed")));
+    if (!agentCheck) {
+        // The connection hands back the status and the body as they came, with no error.
+        const UrlResponse direct = UrlConnection::sendSynchronousRequest(
+            QUrl(QStringLiteral("https://%1/api/v1/customer_plugin/check_update").arg(m_service.host())));
+        QCOMPARE(direct.statusCode, long(status));
+        QVERIFY(!direct.error);
+        // Qt drops the body of a redirect status even when it cannot follow it.
+        const bool noBody = status == 204 || status == 301;
+        QCOMPARE(direct.body, std::optional<QByteArray>(noBody ? QByteArray() : reply));
+    }
 }
 
 void TestApiHandler::noExchange_data()
@@ -173,6 +184,8 @@ void TestApiHandler::noExchange_data()
             << "An SSL error has occurred and a secure connection to the server cannot be made.";
         QTest::addRow("%s: dropped mid-body", which) << agent << "dropped"
                                                      << "The network connection was lost.";
+        QTest::addRow("%s: reply too large", which) << agent << "large"
+                                                    << "resource exceeds maximum size";
     }
 }
 
@@ -183,13 +196,23 @@ void TestApiHandler::noExchange()
     QFETCH(QString, description);
     SessionDetails* s = SessionDetails::getInstance();
     if (how == QLatin1String("refused")) {
-        QTcpServer closed;
-        QVERIFY(closed.listen(QHostAddress::LocalHost));
-        const quint16 port = closed.serverPort();
-        closed.close();
-        s->setWebServerName(QStringLiteral("127.0.0.1:%1").arg(port));
+        s->setWebServerName(closedLoopbackHost());
     } else if (how == QLatin1String("untrusted")) {
         s->setWebServerName(m_untrusted.host());
+    } else if (how == QLatin1String("large")) {
+        QFile big(m_dir.filePath(QStringLiteral("large.json")));
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(UrlConnection::maximumBodySize + 1));
+        big.close();
+        m_service.configure(
+            QJsonDocument(
+                QJsonObject{
+                    {QLatin1String(agentCheck ? "agent" : "plugin"),
+                     QJsonObject{{QStringLiteral("status"), 302},
+                                 {QStringLiteral("headers"),
+                                  QJsonObject{{QStringLiteral("Location"),
+                                               QStringLiteral("https://%1/large.json").arg(m_service.host())}}}}},
+                    {QStringLiteral("files"), QJsonObject{{QStringLiteral("/large.json"), big.fileName()}}}})
+                .toJson());
     } else {
         const QByteArray body = "{\"representation\":{\"AGENT\":{\"update_needed\":true},\"update\":true}}";
         QJsonObject options{{QStringLiteral("body"), QString::fromUtf8(body)}};

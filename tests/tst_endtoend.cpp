@@ -1,9 +1,14 @@
 #include "ChildProcess.h"
+#include "Objects/DataCentres.h"
+#include "Platform/FileManager.h"
 #include "TestSupport.h"
 #include "XSession.h"
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -16,6 +21,26 @@ const QString closing = QStringLiteral("OrvoPlugin App terminated");
 const QString checkAnswered = QStringLiteral("-[ApiHandler pluginUpdateCheckApi] : Status code : 200");
 const QString noUpdates = QStringLiteral("{\"plugin\":{\"update\":false,\"download_url\":\"\"},"
                                          "\"agent\":{\"update_needed\":false,\"download_url\":\"\"}}");
+const QString joinTitle = QStringLiteral("Orvo Wendra Customer Plugin");
+const QString progressTitle = QStringLiteral("Orvo Wendra - CustomerPlugin");
+const QStringList agentArguments{
+    QStringLiteral("-timestamps"),
+    QStringLiteral("{\"M3\":\"Agent downloaded time : 00:00:00 | Server : CDN\",\"M2\":\"Session Validated : "
+                   "00:00:00\",\"M1\":\"Join Launched time : 00:00:00\",\"M4\":\"Agent launched time : 00:00:00\"}")};
+const QStringList companionTools{QStringLiteral("OrvoCrashDetector"), QStringLiteral("WendraUserHandler"),
+                                 QStringLiteral("OWPreLogin"), QStringLiteral("OrvoPingAgent")};
+
+QString joinDetails(const QString& key, const QString& host, const QString& token, const QString& dc)
+{
+    return QStringLiteral("ORVO_MEETING_IND\n&key=%1&webServerName=%2&Cxp_token=%3&c_plugin=true&DC=%4&")
+        .arg(key, host, token, dc);
+}
+
+// Whether the log's last line is the closing banner.
+bool endsWithClosingBanner(const QString& log)
+{
+    return log.trimmed().section(QLatin1Char('\n'), -1).contains(closing);
+}
 
 QString readText(const QString& path)
 {
@@ -34,24 +59,52 @@ bool writeInfoFile(const QString& path, const QString& host, const QString& dc, 
                           .toUtf8()) > 0;
 }
 
-// One customer's machine: a home folder and a system root of its own.
+// One customer's machine: a home folder and a system root of its own, with the stand-in disk-image tool as
+// "/usr/bin/hdiutil".
 class Sandbox
 {
 public:
-    Sandbox() { QDir().mkpath(home()); }
+    Sandbox()
+    {
+        QDir().mkpath(home());
+        QDir().mkpath(root(QStringLiteral("Volumes")));
+        QDir().mkpath(root(QStringLiteral("usr/bin")));
+        QDir().mkpath(root(QStringLiteral("System/Library/CoreServices")));
+        QFile::copy(QStringLiteral(ORVO_HDIUTIL_STANDIN), root(QStringLiteral("usr/bin/hdiutil")));
+        QFile version(root(QStringLiteral("System/Library/CoreServices/SystemVersion.plist")));
+        if (version.open(QIODevice::WriteOnly)) {
+            version.write("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>ProductName</key>"
+                          "<string>macOS</string><key>ProductVersion</key><string>14.5</string></dict></plist>");
+        }
+    }
     QString home() const { return m_dir.filePath(QStringLiteral("home")); }
+    QString root(const QString& path) const { return m_dir.filePath(QStringLiteral("root/") + path); }
     QString path(const QString& name) const { return m_dir.filePath(name); }
     QString logFolder() const { return home() + QStringLiteral("/Library/Logs/OrvoWendra/OrvoPlugin/"); }
     QString log() const { return readText(logFolder() + QStringLiteral("orvoPlugin.log")); }
+    QString agentFolder() const { return home() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/"); }
     QString stagingFolder() const
     {
         return home() + QStringLiteral("/Library/Application Support/OrvoCustomerPluginNativeFolder/");
+    }
+    bool installAgent() const
+    {
+        return QDir().mkpath(agentFolder()) &&
+               FileManager::defaultManager().copyItem(QStringLiteral(ORVO_AGENT_BUNDLE),
+                                                      agentFolder() + QStringLiteral("Orvo.app"));
+    }
+    // What the stand-in agent found when it was launched: its arguments and the join-details file.
+    QJsonObject agentReport() const
+    {
+        return QJsonDocument::fromJson(readText(agentFolder() + QStringLiteral("orvo-agent-report.json")).toUtf8())
+            .object();
     }
     // The environment the plugin starts with on this machine, showing its windows on display.
     QProcessEnvironment environment(const XSession& display, const QString& caFile) const
     {
         QProcessEnvironment env = display.environment();
         env.insert(QStringLiteral("HOME"), home());
+        env.insert(QStringLiteral("ORVO_SYSTEM_ROOT"), m_dir.filePath(QStringLiteral("root")));
         env.insert(QStringLiteral("SSL_CERT_FILE"), caFile);
         env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
         return env;
@@ -71,11 +124,16 @@ private slots:
     void initTestCase();
     void startWithoutDisplay_data();
     void startWithoutDisplay();
+    void joinWithInstalledAgent_data();
+    void joinWithInstalledAgent();
+    void agentFetched();
+    void failedDownloadKeepsProgressWindow();
     void customerStartAfterInstallerStart();
     void liveLogRotatesWhileRunning();
 
 private:
     bool startPlugin(ChildProcess& plugin, const Sandbox& box, const QStringList& arguments = {});
+    bool join(const ChildProcess& plugin, const QString& sessionId, const QString& name);
 
     QTemporaryDir m_shared;
     XSession m_x;
@@ -92,7 +150,15 @@ void TestEndToEnd::initTestCase()
 bool TestEndToEnd::startPlugin(ChildProcess& plugin, const Sandbox& box, const QStringList& arguments)
 {
     plugin.setEnvironment(box.environment(m_x, m_shared.filePath(QStringLiteral("certs/ca.pem"))));
-    return plugin.start(QStringLiteral(ORVO_BUNDLE_EXECUTABLE), arguments);
+    return plugin.start(QStringLiteral(ORVO_TEST_BUNDLE_EXECUTABLE), arguments);
+}
+
+bool TestEndToEnd::join(const ChildProcess& plugin, const QString& sessionId, const QString& name)
+{
+    // As a customer does: the session-ID field has the focus, Tab leads to the name, Return joins.
+    const QString window = m_x.findWindow(joinTitle, plugin.processId());
+    return !window.isEmpty() && m_x.type(window, sessionId) && m_x.key(window, QStringLiteral("Tab")) &&
+           m_x.type(window, name) && m_x.key(window, QStringLiteral("Return"));
 }
 
 void TestEndToEnd::startWithoutDisplay_data()
@@ -123,7 +189,7 @@ void TestEndToEnd::startWithoutDisplay()
     env.insert(QStringLiteral("HOME"), box.home());
     ChildProcess plugin;
     plugin.setEnvironment(env);
-    QVERIFY(plugin.start(QStringLiteral(ORVO_BUNDLE_EXECUTABLE), arguments));
+    QVERIFY(plugin.start(QStringLiteral(ORVO_TEST_BUNDLE_EXECUTABLE), arguments));
     if (!refused) {
         QTRY_VERIFY_WITH_TIMEOUT(box.log().contains(started), 20000);
         return;
@@ -137,31 +203,139 @@ void TestEndToEnd::startWithoutDisplay()
     QVERIFY(QDir(box.home()).isEmpty());
 }
 
+void TestEndToEnd::joinWithInstalledAgent_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("dc");
+    QTest::addColumn<bool>("installerHost");
+    QTest::newRow("9 digits: the installer's host") << "123 456 789"
+                                                    << "123456789"
+                                                    << "eu" << true;
+    // The fourth digit names the data centre, whatever the installer said; the check then goes to that host.
+    QTest::newRow("10 digits, fourth 2: in") << "123-245-6789"
+                                             << "1232456789"
+                                             << "in" << false;
+}
+
+void TestEndToEnd::joinWithInstalledAgent()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, key);
+    QFETCH(QString, dc);
+    QFETCH(bool, installerHost);
+    Sandbox box;
+    QVERIFY(box.installAgent());
+    m_service.configure(noUpdates.toUtf8());
+    QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), m_service.host(), QStringLiteral("eu"),
+                          QStringLiteral("tok-1")));
+    ChildProcess plugin;
+    QVERIFY(startPlugin(plugin, box));
+    QVERIFY(join(plugin, typed, QStringLiteral("Ada Customer")));
+
+    QVERIFY2(plugin.waitForExit(120000), qPrintable(box.log()));
+    QCOMPARE(plugin.process().exitCode(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!box.agentReport().isEmpty(), 30000);
+    const QJsonObject report = box.agentReport();
+    QCOMPARE(report.value(QStringLiteral("arguments")).toVariant().toStringList(), agentArguments);
+    const QString host = installerHost ? m_service.host() : DataCentres::hostForCode(QStringLiteral("in"));
+    QCOMPARE(report.value(QStringLiteral("joinDetails")).toString(),
+             joinDetails(key, host, QStringLiteral("tok-1"), dc));
+    QCOMPARE(m_service.record().count(QStringLiteral("GET /api/v2/agent/check_update?agent_version=") +
+                                      QStringLiteral(ORVO_AGENT_VERSION) + QStringLiteral("&agent=mac%2032 HTTP")),
+             installerHost ? 1 : 0);
+    QVERIFY(endsWithClosingBanner(box.log()));
+}
+
+void TestEndToEnd::agentFetched()
+{
+    Sandbox box;
+    m_service.configure(QStringLiteral("{\"plugin\":{\"update\":false},\"agent\":{\"update_needed\":true,"
+                                       "\"download_url\":\"\"},\"agentImage\":{\"file\":\"%1\"}}")
+                            .arg(QStringLiteral(ORVO_AGENT_IMAGE))
+                            .toUtf8());
+    QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), m_service.host(), QStringLiteral("eu"),
+                          QStringLiteral("tok-2")));
+    ChildProcess plugin;
+    QVERIFY(startPlugin(plugin, box));
+    QVERIFY(join(plugin, QStringLiteral("987654321"), QStringLiteral("Bo")));
+
+    QVERIFY2(plugin.waitForExit(120000), qPrintable(box.log()));
+    QTRY_VERIFY_WITH_TIMEOUT(!box.agentReport().isEmpty(), 30000);
+    QCOMPARE(box.agentReport().value(QStringLiteral("arguments")).toVariant().toStringList(), agentArguments);
+    QCOMPARE(box.agentReport().value(QStringLiteral("joinDetails")).toString(),
+             joinDetails(QStringLiteral("987654321"), m_service.host(), QStringLiteral("tok-2"), QStringLiteral("eu")));
+    QVERIFY(m_service.record().contains(QStringLiteral("GET /agent/OrvoMac.dmg HTTP/1.1")));
+    QVERIFY(m_service.record().contains(QStringLiteral("User-Agent: macOS 14.5")));
+    for (const QString& tool : companionTools) {
+        QVERIFY2(QFileInfo(box.agentFolder() + tool).isExecutable(), qPrintable(tool));
+    }
+    QVERIFY(!QFile::exists(box.agentFolder() + QStringLiteral("OrvoMac.dmg")));
+    QVERIFY(QDir(box.root(QStringLiteral("Volumes"))).isEmpty());
+    const QString log = box.log();
+    QVERIFY(log.contains(QStringLiteral("dmg mount task termination status : 0")));
+    QVERIFY(log.contains(QStringLiteral("Dmg unmount task termination status : 0")));
+    QVERIFY(endsWithClosingBanner(log));
+}
+
+void TestEndToEnd::failedDownloadKeepsProgressWindow()
+{
+    Sandbox box;
+    // The image is cut off after a few bytes: the download fails.
+    m_service.configure(QStringLiteral("{\"plugin\":{\"update\":false},\"agent\":{\"update_needed\":true,"
+                                       "\"download_url\":\"\"},\"agentImage\":{\"file\":\"%1\",\"drop_after\":100}}")
+                            .arg(QStringLiteral(ORVO_AGENT_IMAGE))
+                            .toUtf8());
+    QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), m_service.host(), QStringLiteral("eu"),
+                          QString()));
+    ChildProcess plugin;
+    QVERIFY(startPlugin(plugin, box));
+    QVERIFY(join(plugin, QStringLiteral("987654321"), QStringLiteral("Cy")));
+
+    QTRY_VERIFY_WITH_TIMEOUT(box.log().contains(QStringLiteral("Download failed! Whole Error")), 60000);
+    const QString progress = m_x.findWindow(progressTitle, plugin.processId());
+    QVERIFY(!progress.isEmpty());
+    QVERIFY(m_x.findWindow(joinTitle, plugin.processId(), 0).isEmpty());
+    QVERIFY(plugin.process().state() == QProcess::Running);
+    QVERIFY(box.agentReport().isEmpty());
+
+    QVERIFY(m_x.close(progress));
+    QVERIFY2(plugin.waitForExit(30000), qPrintable(box.log()));
+    QCOMPARE(plugin.process().exitCode(), 0);
+    QVERIFY(endsWithClosingBanner(box.log()));
+    QCOMPARE(box.log().count(QStringLiteral("OrvoPlugin App terminated")), 1);
+}
+
 void TestEndToEnd::customerStartAfterInstallerStart()
 {
     Sandbox box;
+    QVERIFY(box.installAgent());
     m_service.configure(noUpdates.toUtf8());
     const QString installerFile = box.path(QStringLiteral("installer/com.orvo.wendra.MacPlugin.plist"));
     QVERIFY(writeInfoFile(installerFile, m_service.host(), QStringLiteral("eu"), QStringLiteral("tok-6")));
     {
+        // The installer's start: the customer closes the join window without joining.
         ChildProcess plugin;
         QVERIFY(startPlugin(plugin, box,
                             {box.path(QStringLiteral("installer/Setup.pkg")), QStringLiteral("Installer-Plugin")}));
-        QTRY_VERIFY_WITH_TIMEOUT(box.log().contains(checkAnswered), 30000);
-        plugin.signal(SIGTERM);
-        QVERIFY(plugin.waitForExit(30000));
+        const QString window = m_x.findWindow(joinTitle, plugin.processId());
+        QVERIFY(!window.isEmpty());
+        QVERIFY(m_x.close(window));
+        QVERIFY2(plugin.waitForExit(30000), qPrintable(box.log()));
+        QVERIFY(endsWithClosingBanner(box.log()));
     }
-    QVERIFY(QFile::exists(box.stagingFolder() + QStringLiteral("info.plist")));
     // The installer's folder is gone by the time the customer starts the plugin again.
     QVERIFY(QFile::remove(installerFile));
 
     ChildProcess plugin;
     QVERIFY(startPlugin(plugin, box));
-    QTRY_VERIFY_WITH_TIMEOUT(box.log().count(checkAnswered) == 2, 30000);
+    QVERIFY(join(plugin, QStringLiteral("555 444 333"), QStringLiteral("Di")));
+    QVERIFY2(plugin.waitForExit(120000), qPrintable(box.log()));
+    QTRY_VERIFY_WITH_TIMEOUT(!box.agentReport().isEmpty(), 30000);
+    QCOMPARE(box.agentReport().value(QStringLiteral("joinDetails")).toString(),
+             joinDetails(QStringLiteral("555444333"), m_service.host(), QStringLiteral("tok-6"), QStringLiteral("eu")));
     const QString second = box.log().mid(box.log().lastIndexOf(started));
     QVERIFY(second.contains(QStringLiteral("Invoked By User.")));
-    QVERIFY2(second.contains(QStringLiteral("Websername : %1 , Cxp_Token : tok-6  , DC = eu").arg(m_service.host())),
-             qPrintable(second));
     QCOMPARE(m_service.record().count(QStringLiteral("&cxp_token=tok-6 HTTP/1.1")), 2);
 }
 

@@ -53,79 +53,21 @@ private slots:
         QCOMPARE(firstElement(scalar).kind(), kind);
     }
 
-    void parsesNumbers_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<double>("value");
-        QTest::newRow("negative fraction") << QByteArray("-0.25") << -0.25;
-        QTest::newRow("exponent") << QByteArray("1E+2") << 100.0;
-        QTest::newRow("negative exponent") << QByteArray("25e-1") << 2.5;
-        QTest::newRow("beyond int32") << QByteArray("12345678901234") << 12345678901234.0;
-        QTest::newRow("underflow") << QByteArray("1e-400") << 0.0;
-    }
-    void parsesNumbers()
-    {
-        QFETCH(QByteArray, text);
-        QFETCH(double, value);
-        QCOMPARE(firstElement(text).toNumber(), value);
-    }
-
-    void parsesStrings_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("simple escapes") << QByteArray("\"a\\\"b\\\\c\\/d\\b\\f\\n\\r\\t\"")
-                                        << QString("a\"b\\c/d\b\f\n\r\t");
-        QTest::newRow("bmp escape") << QByteArray("\"caf\\u00E9\"") << QString::fromUtf8("café");
-        QTest::newRow("surrogate pair") << QByteArray("\"\\ud83d\\ude00\"") << QString::fromUtf8("\xF0\x9F\x98\x80");
-        QTest::newRow("raw utf8") << QByteArray("\"\xE2\x82\xAC\xF0\x9F\x98\x80\"") << QString::fromUtf8("€😀");
-        QTest::newRow("escaped nul") << QByteArray("\"a\\u0000b\"") << QString(QStringLiteral("a") + QChar(0) + "b");
-    }
-    void parsesStrings()
-    {
-        QFETCH(QByteArray, text);
-        QFETCH(QString, value);
-        QCOMPARE(firstElement(text).toText(), value);
-    }
-
-    void acceptsDocumentFraming()
-    {
-        const auto document = JsonValue::parse("\xEF\xBB\xBF {\"a\":[1,2]}\r\n\t");
-        QVERIFY(document && document->member("a")->elements().size() == 2);
-    }
-
     void rejectsInvalid_data()
     {
         QTest::addColumn<QByteArray>("document");
+        // What is ours to decide (the top level, numbers beyond double) and what the library must hold to.
         const char* cases[][2] = {
             {"empty", ""},
             {"bare number", "1"},
             {"bare text", "\"x\""},
             {"truncated array", "[1"},
-            {"missing colon", "{\"a\" 1}"},
-            {"trailing comma", "[1,]"},
-            {"trailing member comma", "{\"a\":1,}"},
             {"trailing garbage", "[] x"},
-            {"bad escape", "[\"\\x\"]"},
-            {"short unicode escape", "[\"\\u12\"]"},
-            {"lone high surrogate", "[\"\\ud800\"]"},
-            {"lone low surrogate", "[\"\\udc00\"]"},
-            {"high then non-low", "[\"\\ud800\\u0041\"]"},
-            {"leading zero", "[01]"},
-            {"NaN", "[NaN]"},
             {"overflow", "[1e400]"},
-            {"plus sign", "[+1]"},
-            {"bare minus", "[-]"},
-            {"no int part", "[.5]"},
-            {"empty exponent", "[1e]"},
-            {"partial literal", "[tru]"},
-            {"unquoted key", "{a:1}"},
-            {"raw control char", "[\"a\x1F\"]"},
+            {"lone high surrogate", "[\"\\ud800\"]"},
             {"bad lead byte", "[\"\xFF\"]"},
             {"truncated utf8", "[\"\xC3\"]"},
             {"overlong utf8", "[\"\xE0\x80\xAF\"]"},
-            {"utf8 surrogate", "[\"\xED\xA0\x80\"]"},
-            {"beyond U+10FFFF", "[\"\xF4\x90\x80\x80\"]"},
         };
         for (const auto& row : cases) {
             QTest::newRow(row[0]) << QByteArray(row[1]);

@@ -111,9 +111,6 @@ void TestLaunchArguments::startKinds_data()
     QTest::newRow("installer, info.plist name")
         << installer << QStringList{copyName + QStringLiteral("=install")} << none << installValues
         << QStringLiteral("Invoked By Orvo Plugin Installer.") << QStringLiteral("install");
-    QTest::newRow("installer argument first: files at the root")
-        << QStringList{QStringLiteral("/opt/plugin"), QStringLiteral("Installer-Plugin")} << none << none << empties
-        << QStringLiteral("PluginInfo file does not exist at path : /info.plist") << QString();
     QTest::newRow("argument with a prefix is a customer start")
         << QStringList{QStringLiteral("/opt/plugin"), QStringLiteral("@DIR@/Setup.pkg"),
                        QStringLiteral("my-Installer-Plugin")}

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <optional>
+#include <pwd.h>
 
 namespace {
 
@@ -290,21 +291,29 @@ private slots:
 
     void homeFolders_data()
     {
-        QTest::addColumn<QByteArray>("home");
+        // The password entry's home stands in for a missing, empty or relative $HOME.
+        const struct passwd* entry = ::getpwuid(::getuid());
+        const QString account = entry && entry->pw_dir ? QFile::decodeName(entry->pw_dir) : QString();
+        QTest::addColumn<std::optional<QByteArray>>("home");
         QTest::addColumn<QString>("expectedHome");
         QTest::addColumn<QString>("expectedLibrary");
-        QTest::newRow("plain") << QByteArray("/home/tester") << "/home/tester"
+        QTest::newRow("plain") << std::optional<QByteArray>("/home/tester") << "/home/tester"
                                << "/home/tester/Library";
-        QTest::newRow("trailing") << QByteArray("/home/tester/") << "/home/tester"
+        QTest::newRow("trailing") << std::optional<QByteArray>("/home/tester/") << "/home/tester"
                                   << "/home/tester/Library";
-        QTest::newRow("root") << QByteArray("/") << "/"
+        QTest::newRow("root") << std::optional<QByteArray>("/") << "/"
                               << "/Library";
-        QTest::newRow("non-ASCII") << QByteArray("/home/t\xc3\xa9st") << "/home/t\u00e9st"
+        QTest::newRow("non-ASCII") << std::optional<QByteArray>("/home/t\xc3\xa9st") << "/home/t\u00e9st"
                                    << "/home/t\u00e9st/Library";
+        if (account.startsWith(QLatin1Char('/'))) {
+            QTest::newRow("empty") << std::optional<QByteArray>("") << account << account + "/Library";
+            QTest::newRow("unset") << std::optional<QByteArray>() << account << account + "/Library";
+            QTest::newRow("relative") << std::optional<QByteArray>("tester") << account << account + "/Library";
+        }
     }
     void homeFolders()
     {
-        QFETCH(QByteArray, home);
+        QFETCH(std::optional<QByteArray>, home);
         QFETCH(QString, expectedHome);
         QFETCH(QString, expectedLibrary);
         const EnvGuard guard("HOME", home);
@@ -387,10 +396,10 @@ private slots:
             QCOMPARE(modeOf(root + "/folder"), 0755);
         } else if (!path.contains(QLatin1String(".."))) {
             QCOMPARE(modeOf(root + '/' + path), mode < 0 ? 0755 : mode);
-            // Parents made on the way take the ordinary umask-narrowed bits.
+            // Parents made on the way take the given mode as well.
             for (QString parent = Paths::deletingLastPathComponent(path); !parent.isEmpty();
                  parent = Paths::deletingLastPathComponent(parent)) {
-                QCOMPARE(modeOf(root + '/' + parent), 0755);
+                QCOMPARE(modeOf(root + '/' + parent), mode < 0 ? 0755 : mode);
             }
         }
     }
@@ -446,31 +455,40 @@ private slots:
     {
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("destination");
+        QTest::addColumn<QString>("reason"); // part of the error text
+        const QString exists = QStringLiteral("already exists");
+        const QString itself = QStringLiteral("contain itself");
+        const QString cannot = QStringLiteral("cannot copy");
         QTest::newRow("file onto file") << "file"
-                                        << "other";
+                                        << "other" << exists;
         QTest::newRow("file onto folder") << "file"
-                                          << "folder";
+                                          << "folder" << exists;
         QTest::newRow("folder onto folder") << "tree"
-                                            << "folder";
+                                            << "folder" << exists;
         QTest::newRow("folder onto file") << "tree"
-                                          << "other";
+                                          << "other" << exists;
         QTest::newRow("file onto dangling link") << "file"
-                                                 << "dangling";
+                                                 << "dangling" << exists;
         QTest::newRow("folder onto dangling link") << "tree"
-                                                   << "dangling";
+                                                   << "dangling" << exists;
         QTest::newRow("source missing") << "missing"
-                                        << "new";
+                                        << "new" << cannot;
         QTest::newRow("source under a file") << "file/x"
-                                             << "new";
+                                             << "new" << cannot;
         QTest::newRow("destination under a file") << "file"
-                                                  << "other/new";
+                                                  << "other/new" << cannot;
         QTest::newRow("folder into itself") << "tree"
-                                            << "tree/copy";
+                                            << "tree/copy" << itself;
+        QTest::newRow("folder into a descendant") << "tree"
+                                                  << "tree/sub/copy" << itself;
+        QTest::newRow("folder into itself through a link") << "tree"
+                                                           << "tree-link/sub/copy" << itself;
     }
     void copyFailsChangingNothing()
     {
         QFETCH(QString, source);
         QFETCH(QString, destination);
+        QFETCH(QString, reason);
         QTemporaryDir dir;
         writeFile(dir.filePath("file"), "source", 0644);
         writeFile(dir.filePath("other"), "existing", 0600);
@@ -478,10 +496,11 @@ private slots:
         QVERIFY(QDir(dir.path()).mkpath("tree/sub"));
         writeFile(dir.filePath("tree/sub/f"), "f");
         makeLink("nowhere", dir.filePath("dangling"));
+        makeLink("tree", dir.filePath("tree-link"));
         const QStringList before = snapshot(dir.path());
         QString error;
         QVERIFY(!fm().copyItem(dir.filePath(source), dir.filePath(destination), &error));
-        QVERIFY(!error.isEmpty());
+        QVERIFY2(error.contains(reason), qPrintable(error));
         QCOMPARE(snapshot(dir.path()), before);
     }
 
@@ -618,7 +637,7 @@ private slots:
 
     void propertyList_data()
     {
-        QTest::addColumn<QString>("where"); // "file", "missing", "folder" or "under-file"
+        QTest::addColumn<QString>("where"); // "file", "missing", "folder", "under-file" or "fifo"
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("expected"); // empty: no dictionary; "*": any outcome but a crash
         const QByteArray xml = xmlPlist("<dict>\n<key>name</key><string>Plugin &amp; \xc3\xa9</string>\n"
@@ -653,6 +672,11 @@ private slots:
         QTest::newRow("binary dict holding itself") << "file" << binaryPlist({"\xd1\x01\x00", "\x51k"}) << "";
         QTest::newRow("binary string longer than file")
             << "file" << binaryPlist({"\xd1\x01\x02", "\x51k", "\x5f\x10\xf0"}) << "";
+        // UTF-16 text holding a NUL made libplist abort the plugin when the text was read.
+        QTest::newRow("binary NUL in UTF-16 value")
+            << "file" << binaryPlist({"\xd1\x01\x02", "\x51k", QByteArray("\x62\x00\xe9\x00\x00", 5)}) << "";
+        QTest::newRow("binary NUL in UTF-16 key")
+            << "file" << binaryPlist({"\xd1\x01\x02", QByteArray("\x62\x00\xe9\x00\x00", 5), "\x51v"}) << "";
         QByteArray noise(4096, '\0');
         QRandomGenerator random(20240607);
         for (char& c : noise) {
@@ -667,6 +691,7 @@ private slots:
         QTest::newRow("missing file") << "missing" << QByteArray() << "";
         QTest::newRow("folder") << "folder" << QByteArray() << "";
         QTest::newRow("under a file") << "under-file" << QByteArray() << "";
+        QTest::newRow("pipe without a writer") << "fifo" << QByteArray() << "";
     }
     void propertyList()
     {
@@ -676,6 +701,7 @@ private slots:
         QTemporaryDir dir;
         writeFile(dir.filePath("file"), content);
         QVERIFY(QDir(dir.path()).mkdir("folder"));
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600), 0);
         const QString path =
             where == QLatin1String("under-file") ? dir.filePath("file/Info.plist") : dir.filePath(where);
         const auto result = PropertyList::dictionaryWithContentsOfFile(path);

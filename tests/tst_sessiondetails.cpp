@@ -1,8 +1,6 @@
 #include "AppDelegate.h"
 #include "Objects/SessionDetails.h"
 
-#include <QFutureSynchronizer>
-#include <QSet>
 #include <QtConcurrent/QtConcurrentRun>
 #include <QtTest>
 
@@ -14,7 +12,6 @@ private slots:
     void creationStateBeforeDefaults();
     void startUpDefaults();
     void absentAndEmptyStayApart();
-    void oneInstanceAcrossThreads();
     void concurrentWritersNeverTearValues();
 };
 
@@ -69,21 +66,6 @@ void TestSessionDetails::absentAndEmptyStayApart()
     QVERIFY(s->fallbackUrl().has_value());
     s->setName(QStringLiteral("Ana"));
     QCOMPARE(SessionDetails::getInstance()->name(), OptionalString(QStringLiteral("Ana")));
-}
-
-void TestSessionDetails::oneInstanceAcrossThreads()
-{
-    QFutureSynchronizer<SessionDetails*> sync;
-    for (int i = 0; i < 8; ++i) {
-        sync.addFuture(QtConcurrent::run([] { return SessionDetails::getInstance(); }));
-    }
-    sync.waitForFinished();
-    QSet<SessionDetails*> seen;
-    for (const auto& future : sync.futures()) {
-        seen.insert(future.result());
-    }
-    QCOMPARE(seen.size(), 1);
-    QCOMPARE(*seen.begin(), SessionDetails::getInstance());
 }
 
 void TestSessionDetails::concurrentWritersNeverTearValues()

@@ -69,7 +69,6 @@ public:
     bool stop(int signalNumber)
     {
         ::kill(static_cast<pid_t>(m_process.processId()), signalNumber);
-        // A start-up check still waiting on a name lookup delays the quit until it ends (60 s at most).
         return m_process.waitForFinished(90000);
     }
     QProcess& process() { return m_process; }
@@ -77,6 +76,18 @@ public:
 private:
     QProcess m_process;
 };
+
+// An installer's info file in folder naming host as the service, for a start by the installer.
+QStringList installerStart(const QString& folder, const QString& host, const QByteArray& more = {})
+{
+    QFile info(folder + QStringLiteral("/com.orvo.wendra.MacPlugin.plist"));
+    if (!info.open(QIODevice::WriteOnly)) {
+        qFatal("cannot write the info file");
+    }
+    info.write("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>WebServer</key><string>" + host.toUtf8() +
+               "</string>" + more + "</dict></plist>");
+    return {folder + QStringLiteral("/Setup.pkg"), QStringLiteral("Installer-Plugin")};
+}
 
 QString logFile(const QString& home)
 {
@@ -103,22 +114,20 @@ private slots:
     void unwritableHomeStillStartsAndQuits();
     void quitNotificationTerminatesOnce();
     void quitShortcutTerminates();
+    void quitCommandOwnsSignalsOnce();
 };
 
 void TestStartup::installerStartThenCustomerStart()
 {
     QTemporaryDir home;
     QTemporaryDir installer;
-    QFile info(installer.filePath(QStringLiteral("com.orvo.wendra.MacPlugin.plist")));
-    QVERIFY(info.open(QIODevice::WriteOnly));
-    // Port 9 on loopback refuses at once, so the start-up check ends quickly.
-    info.write("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>WebServer</key><string>127.0.0.1:9</string>"
-               "<key>cxp_token</key><string>tok</string><key>DC</key><string>eu</string></dict></plist>");
-    info.close();
+    // A port just released refuses at once, so the start-up check ends quickly.
+    const QString host = closedLoopbackHost();
+    const QStringList arguments = installerStart(
+        installer.path(), host, "<key>cxp_token</key><string>tok</string><key>DC</key><string>eu</string>");
 
     {
-        PluginRun run(home.path(),
-                      {installer.filePath(QStringLiteral("Setup.pkg")), QStringLiteral("Installer-Plugin")});
+        PluginRun run(home.path(), arguments);
         QTRY_VERIFY_WITH_TIMEOUT(readText(logFile(home.path())).contains(QStringLiteral("Status code :")), 20000);
         QVERIFY(run.stop(SIGTERM));
         QCOMPARE(run.process().exitStatus(), QProcess::NormalExit);
@@ -143,11 +152,12 @@ void TestStartup::installerStartThenCustomerStart()
               QStringLiteral("Command line aruguments : ("), QStringLiteral("Invoked By Orvo Plugin Installer."),
               QStringLiteral("Info plist Filepath :  ") + installer.path(),
               QStringLiteral("PluginInfo File copied successfully to folder : "),
-              QStringLiteral("Arguments Readed From Server => Websername : 127.0.0.1:9 , Cxp_Token : tok  , DC = eu"),
+              QStringLiteral("Arguments Readed From Server => Websername : ") + host +
+                  QStringLiteral(" , Cxp_Token : tok  , DC = eu"),
               QStringLiteral("Orvo Customer Plugin App path : ") + QStringLiteral(ORVO_BUNDLE_DIR),
               QStringLiteral("local Orvo Wendra Customer Plugin App version : ") + QStringLiteral(ORVO_PLUGIN_VERSION),
-              QStringLiteral("Request Url URL : https://127.0.0.1:9/api/v1/customer_plugin/check_update?os=mac&"
-                             "format=dmg&version=") +
+              QStringLiteral("Request Url URL : https://") + host +
+                  QStringLiteral("/api/v1/customer_plugin/check_update?os=mac&format=dmg&version=") +
                   QStringLiteral(ORVO_PLUGIN_VERSION) + QStringLiteral("&cxp_token=tok"),
               QStringLiteral("Status code : 0"), closing}) {
             const int found = find(lines, step, at);
@@ -167,7 +177,7 @@ void TestStartup::installerStartThenCustomerStart()
     QVERIFY(second.contains(QStringLiteral("Orvo Meeting Native folder Already Present")));
     QVERIFY(second.contains(QStringLiteral("Orvo Customer Plugin Native folder Already Present")));
     QVERIFY(second.contains(QStringLiteral("Invoked By User.")));
-    QVERIFY(second.contains(QStringLiteral("Websername : 127.0.0.1:9 , Cxp_Token : tok  , DC = eu")));
+    QVERIFY(second.contains(QStringLiteral("Websername : ") + host + QStringLiteral(" , Cxp_Token : tok  , DC = eu")));
     QVERIFY(!second.contains(QStringLiteral("Created...")));
     QVERIFY(messages(log).value(messages(log).size() - 3) == closing);
 }
@@ -213,7 +223,8 @@ void TestStartup::quitSignals()
 {
     QFETCH(int, signalNumber);
     QTemporaryDir home;
-    PluginRun run(home.path());
+    QTemporaryDir installer;
+    PluginRun run(home.path(), installerStart(installer.path(), closedLoopbackHost()));
     QTRY_VERIFY_WITH_TIMEOUT(readText(logFile(home.path())).contains(QStringLiteral("Plugin App version")), 20000);
     QVERIFY(run.stop(signalNumber));
     QCOMPARE(run.process().exitStatus(), QProcess::NormalExit);
@@ -228,7 +239,8 @@ void TestStartup::unwritableHomeStillStartsAndQuits()
     QFile blocker(base.filePath(QStringLiteral("plain-file")));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    PluginRun run(blocker.fileName() + QStringLiteral("/home"));
+    QTemporaryDir installer;
+    PluginRun run(blocker.fileName() + QStringLiteral("/home"), installerStart(installer.path(), closedLoopbackHost()));
     // Nothing can be redirected, so every line stays on the standard error the process started with.
     QByteArray original;
     QTRY_VERIFY_WITH_TIMEOUT((original += run.process().readAllStandardError()).contains("Plugin App version"), 20000);
@@ -254,7 +266,8 @@ void TestStartup::quitNotificationTerminatesOnce()
     LogCapture capture;
     delegate.addObservers();
     NotificationCenter::defaultCenter().post(QStringLiteral("OrvoPluginTerminate"), this);
-    // The observer is gone: a second post finds nobody.
+    // The observer is gone: with termination allowed again, a second post still finds nobody.
+    Application::resetTermination();
     NotificationCenter::defaultCenter().post(QStringLiteral("OrvoPluginTerminate"), this);
     QCOMPARE(exits, 1);
     QCOMPARE(status, 0);
@@ -275,6 +288,57 @@ void TestStartup::quitShortcutTerminates()
     QCOMPARE(exits, 1);
     QTest::keyClick(&window, Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(exits, 1);
+}
+
+namespace {
+
+int signalsSeen = 0;
+void countSignal(int)
+{
+    ++signalsSeen;
+}
+
+int openDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
+}
+
+sighandler_t currentHandler(int signalNumber)
+{
+    struct sigaction action = {};
+    sigaction(signalNumber, nullptr, &action);
+    return action.sa_handler;
+}
+
+} // namespace
+
+void TestStartup::quitCommandOwnsSignalsOnce()
+{
+    int exits = 0;
+    Application::resetTermination();
+    Application::setExitFunction([&](int) { ++exits; });
+    signal(SIGTERM, countSignal);
+    signal(SIGINT, countSignal);
+    const int descriptors = openDescriptors();
+    {
+        QuitCommand first;
+        const sighandler_t installed = currentHandler(SIGTERM);
+        QVERIFY(installed != countSignal);
+        {
+            // A second one leaves the first one's signals and socket alone, also when it goes away.
+            QuitCommand second;
+        }
+        QVERIFY(currentHandler(SIGTERM) == installed);
+        ::raise(SIGTERM);
+        QTRY_COMPARE(exits, 1);
+    }
+    // The earlier dispositions are back and the socket pair is closed.
+    QCOMPARE(openDescriptors(), descriptors);
+    ::raise(SIGINT);
+    QCOMPARE(signalsSeen, 1);
+    QVERIFY(currentHandler(SIGTERM) == &countSignal);
+    signal(SIGTERM, SIG_DFL);
+    signal(SIGINT, SIG_DFL);
 }
 
 QTEST_MAIN(TestStartup)

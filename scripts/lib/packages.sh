@@ -3,12 +3,16 @@
 # Sourced by scripts/test and scripts/demo.
 
 orvo_packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libplist-dev libcpp-httplib-dev libssl-dev openssl
-               nlohmann-json3-dev libarchive-dev xvfb xdotool openbox x11-utils imagemagick)
+               nlohmann-json3-dev libarchive-dev libcurl4-openssl-dev xvfb xdotool openbox x11-utils imagemagick)
+# What the sanitizer build and the static checks add.
+# shellcheck disable=SC2034  # used by scripts/test
+orvo_check_packages=(clang libclang-rt-14-dev clang-format clang-tidy)
 
-# Installs the packages that are missing when run as root; otherwise prints the one line to run and fails.
+# Installs those of orvo_packages and of the arguments that are missing, when run as root; otherwise prints the one
+# line to run and fails.
 orvo_install_missing_packages() {
     local missing=() p
-    for p in "${orvo_packages[@]}"; do
+    for p in "${orvo_packages[@]}" "$@"; do
         if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
             missing+=("$p")
         fi

@@ -85,35 +85,42 @@ bool ApiHandler::agentCheckUpdate()
         if (!body) {
             return;
         }
-        const std::optional<JsonValue> reply = JsonValue::parse(*body);
-        const JsonValue* representation = valueForKey(reply ? &*reply : nullptr, QStringLiteral("representation"));
-        const JsonValue* agent = valueForKey(representation, QStringLiteral("AGENT"));
-        Log::write("%s : Response : %@", fullName, describe(representation));
-        if (agent && !agent->isObject()) {
-            throw PlatformException(QStringLiteral("NSInvalidArgumentException"),
-                                    QStringLiteral("\"AGENT\" is not an object"));
-        }
-        for (const auto& [key, value] : agent ? agent->members() : noMembers) {
-            if (key == QLatin1String("update_needed")) {
-                session->setIsUpdateNeeded(value.truthValue());
-            }
-            if (key == QLatin1String("download_url")) {
-                const QString url = value.toText();
-                if (!url.isEmpty()) {
-                    session->setCdnUrl(url);
-                    session->setIsCdnAvailable(true);
-                }
-            }
-            if (key == QLatin1String("fallback_url")) {
-                const QString url = value.toText();
-                if (!url.isEmpty()) {
-                    session->setFallbackUrl(url);
-                }
-            }
-        }
+        handleAgentReplyBody(*body);
         result = true;
     });
     return result;
+}
+
+void ApiHandler::handleAgentReplyBody(const QByteArray& body)
+{
+    const char* fullName = "-[ApiHandler agentCheckUpdate]";
+    SessionDetails* session = SessionDetails::getInstance();
+    const std::optional<JsonValue> reply = JsonValue::parse(body);
+    const JsonValue* representation = valueForKey(reply ? &*reply : nullptr, QStringLiteral("representation"));
+    const JsonValue* agent = valueForKey(representation, QStringLiteral("AGENT"));
+    Log::write("%s : Response : %@", fullName, describe(representation));
+    if (agent && !agent->isObject()) {
+        throw PlatformException(QStringLiteral("NSInvalidArgumentException"),
+                                QStringLiteral("\"AGENT\" is not an object"));
+    }
+    for (const auto& [key, value] : agent ? agent->members() : noMembers) {
+        if (key == QLatin1String("update_needed")) {
+            session->setIsUpdateNeeded(value.truthValue());
+        }
+        if (key == QLatin1String("download_url")) {
+            const QString url = value.toText();
+            if (!url.isEmpty()) {
+                session->setCdnUrl(url);
+                session->setIsCdnAvailable(true);
+            }
+        }
+        if (key == QLatin1String("fallback_url")) {
+            const QString url = value.toText();
+            if (!url.isEmpty()) {
+                session->setFallbackUrl(url);
+            }
+        }
+    }
 }
 
 bool ApiHandler::pluginUpdateCheckApi()
@@ -136,25 +143,7 @@ bool ApiHandler::pluginUpdateCheckApi()
                               {session->webServerName(), session->localOrvoPluginAppVersion()});
         const std::optional<QUrl> url = UrlText::urlWithString(text);
         if (const std::optional<QByteArray> body = exchange(fullName, url, false)) {
-            const std::optional<JsonValue> reply = JsonValue::parse(*body);
-            const JsonValue* representation = valueForKey(reply ? &*reply : nullptr, QStringLiteral("representation"));
-            Log::write("%s response :  %@", fullName, describe(reply ? &*reply : nullptr));
-            if (representation && !representation->isObject()) {
-                throw PlatformException(QStringLiteral("NSInvalidArgumentException"),
-                                        QStringLiteral("\"representation\" is not an object"));
-            }
-            for (const auto& [key, value] : representation ? representation->members() : noMembers) {
-                if (key == QLatin1String("download_url")) {
-                    // The updater builds a URL from it; a value that is not text cannot name one.
-                    if (value.kind() == JsonValue::Kind::String) {
-                        session->setCxPluginDownloadUrl(value.toText());
-                    } else {
-                        Log::write("%s : download_url is not text, ignored : %@", fullName, value.description());
-                    }
-                } else if (key == QLatin1String("update")) {
-                    session->setCxPluginUpdateNeeded(value.truthValue());
-                }
-            }
+            handlePluginReplyBody(*body);
             result = true;
         }
         if (session->cxPluginUpdateNeeded()) {
@@ -163,6 +152,31 @@ bool ApiHandler::pluginUpdateCheckApi()
         }
     });
     return result;
+}
+
+void ApiHandler::handlePluginReplyBody(const QByteArray& body)
+{
+    const char* fullName = "-[ApiHandler pluginUpdateCheckApi]";
+    SessionDetails* session = SessionDetails::getInstance();
+    const std::optional<JsonValue> reply = JsonValue::parse(body);
+    const JsonValue* representation = valueForKey(reply ? &*reply : nullptr, QStringLiteral("representation"));
+    Log::write("%s response :  %@", fullName, describe(reply ? &*reply : nullptr));
+    if (representation && !representation->isObject()) {
+        throw PlatformException(QStringLiteral("NSInvalidArgumentException"),
+                                QStringLiteral("\"representation\" is not an object"));
+    }
+    for (const auto& [key, value] : representation ? representation->members() : noMembers) {
+        if (key == QLatin1String("download_url")) {
+            // The updater builds a URL from it; a value that is not text cannot name one.
+            if (value.kind() == JsonValue::Kind::String) {
+                session->setCxPluginDownloadUrl(value.toText());
+            } else {
+                Log::write("%s : download_url is not text, ignored : %@", fullName, value.description());
+            }
+        } else if (key == QLatin1String("update")) {
+            session->setCxPluginUpdateNeeded(value.truthValue());
+        }
+    }
 }
 
 void ApiHandler::checkOrvoPluginUpdate()

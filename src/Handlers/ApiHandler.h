@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+
 // The plugin's client of the service's update-check interface. Both checks are synchronous HTTPS requests that
 // block the calling (main) thread, and copy what the reply says into the session record.
 class ApiHandler
@@ -14,6 +16,11 @@ public:
     // Asks whether a newer plugin exists; when one does, hands over to the plugin updater. YES on status 200 and
     // a reply handled without an exception.
     bool pluginUpdateCheckApi();
+
+    // What a status-200 reply body of each check sets in the session record; raises PlatformException when the
+    // body has the wrong shape (the check's guard logs it). The checks call these after the exchange.
+    static void handleAgentReplyBody(const QByteArray& body);
+    static void handlePluginReplyBody(const QByteArray& body);
 
 private:
     ApiHandler() = default;

@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <functional>
+#include <stdlib.h>
 
 namespace {
 
@@ -34,7 +35,8 @@ QString errnoText(const QString& what, const QString& path, int code)
     return QStringLiteral("%1 \"%2\": %3").arg(what, path, QString::fromLocal8Bit(strerror(code)));
 }
 
-bool copyFileContents(const QByteArray& from, const QByteArray& to, mode_t mode, int& code)
+// Creates to exclusively and fills it; created tells whether to is ours, even when the copy fails later.
+bool copyFileContents(const QByteArray& from, const QByteArray& to, mode_t mode, int& code, bool& created)
 {
     const int in = ::open(from.constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
@@ -47,6 +49,7 @@ bool copyFileContents(const QByteArray& from, const QByteArray& to, mode_t mode,
         ::close(in);
         return false;
     }
+    created = true;
     char buffer[65536];
     bool ok = true;
     for (;;) {
@@ -118,7 +121,8 @@ bool forEachEntry(const QByteArray& folder, int& code, bool stopOnFailure,
     return ok;
 }
 
-bool copyTree(const QByteArray& from, const QByteArray& to, int& code)
+// Every destination entry is created exclusively, so nothing that was there is ever written or taken over.
+bool copyTree(const QByteArray& from, const QByteArray& to, int& code, bool& created)
 {
     struct stat st;
     if (::lstat(from.constData(), &st) != 0) {
@@ -137,10 +141,11 @@ bool copyTree(const QByteArray& from, const QByteArray& to, int& code)
             code = errno;
             return false;
         }
+        created = true;
         return true;
     }
     if (S_ISREG(st.st_mode)) {
-        return copyFileContents(from, to, st.st_mode, code);
+        return copyFileContents(from, to, st.st_mode, code, created);
     }
     if (!S_ISDIR(st.st_mode)) {
         code = ENOTSUP;
@@ -151,13 +156,37 @@ bool copyTree(const QByteArray& from, const QByteArray& to, int& code)
         code = errno;
         return false;
     }
-    bool ok = forEachEntry(from, code, true,
-                           [&](const QByteArray& name) { return copyTree(from + '/' + name, to + '/' + name, code); });
+    created = true;
+    bool ok = forEachEntry(from, code, true, [&](const QByteArray& name) {
+        bool inner = false;
+        return copyTree(from + '/' + name, to + '/' + name, code, inner);
+    });
     if (ok && ::chmod(to.constData(), st.st_mode & 07777) != 0) {
         code = errno;
         ok = false;
     }
     return ok;
+}
+
+// True when source is a real folder and destination would lie in it or in one of its descendants.
+bool isInsideFolder(const QString& source, const QString& destination)
+{
+    struct stat st;
+    if (::lstat(native(source).constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        return false;
+    }
+    char* folder = ::realpath(native(source).constData(), nullptr);
+    const QString parentPath = Paths::deletingLastPathComponent(destination);
+    char* parent = ::realpath(native(parentPath.isEmpty() ? QStringLiteral(".") : parentPath).constData(), nullptr);
+    bool inside = false;
+    if (folder && parent) {
+        const QByteArray from(folder);
+        const QByteArray into(parent);
+        inside = into == from || into.startsWith(from == "/" ? from : from + '/');
+    }
+    ::free(folder);
+    ::free(parent);
+    return inside;
 }
 
 bool removeTree(const QByteArray& path, int& code)
@@ -218,7 +247,7 @@ bool FileManager::createDirectory(const QString& path, bool withIntermediates, s
     }
     if (withIntermediates) {
         const QString parent = Paths::deletingLastPathComponent(path);
-        if (!parent.isEmpty() && parent != path && !createDirectory(parent, true, std::nullopt, error)) {
+        if (!parent.isEmpty() && parent != path && !createDirectory(parent, true, mode, error)) {
             return false;
         }
     }
@@ -246,21 +275,29 @@ bool FileManager::copyItem(const QString& source, const QString& destination, QS
         setError(error, errnoText(QStringLiteral("cannot copy"), source, ENOENT));
         return false;
     }
-    struct stat st;
-    // Even a dangling link is in the way: a copy must never replace or remove what was there.
-    if (::lstat(native(destination).constData(), &st) == 0) {
+    if (isInsideFolder(source, destination)) {
+        setError(error, QStringLiteral("\"%1\" couldn't be copied to \"%2\" because it is a folder that would contain "
+                                       "itself.")
+                            .arg(Paths::lastPathComponent(source), Paths::deletingLastPathComponent(destination)));
+        return false;
+    }
+    int code = 0;
+    bool created = false;
+    if (copyTree(native(source), native(destination), code, created)) {
+        return true;
+    }
+    if (!created && code == EEXIST) {
+        // Even a dangling link is in the way: a copy never replaces what was there.
         setError(error, QStringLiteral("\"%1\" couldn't be copied to \"%2\" because an item with the same name "
                                        "already exists.")
                             .arg(Paths::lastPathComponent(source), Paths::deletingLastPathComponent(destination)));
         return false;
     }
-    int code = 0;
-    if (copyTree(native(source), native(destination), code)) {
-        return true;
+    // Only what this call created is taken away again.
+    if (created) {
+        int ignored = 0;
+        removeTree(native(destination), ignored);
     }
-    // Nothing was there before, so a partial copy is ours to take away.
-    int ignored = 0;
-    removeTree(native(destination), ignored);
     setError(error, errnoText(QStringLiteral("cannot copy to"), destination, code));
     return false;
 }
@@ -277,7 +314,8 @@ bool FileManager::replaceItemWithCopy(const QString& source, const QString& dest
     ::close(fd);
     ::unlink(temp.constData());
     int code = 0;
-    if (!copyFileContents(native(source), temp, mode, code)) {
+    bool created = false;
+    if (!copyFileContents(native(source), temp, mode, code, created)) {
         ::unlink(temp.constData());
         setError(error, errnoText(QStringLiteral("cannot copy"), source, code));
         return false;

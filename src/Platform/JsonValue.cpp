@@ -1,13 +1,18 @@
 #include "Platform/JsonValue.h"
 
-#include "Platform/JsonParser.h"
 #include "Platform/PlatformException.h"
+
+#include <QHash>
 
 #include <charconv>
 #include <cmath>
+#include <nlohmann/json.hpp>
 #include <string>
 
 namespace {
+
+// Deeper documents are refused so hostile input cannot exhaust the stack when the tree is walked or freed.
+constexpr size_t MaxDepth = 512;
 
 QString kindPhrase(JsonValue::Kind kind)
 {
@@ -82,16 +87,115 @@ QString quotedIfNeeded(const QString& text)
 
 QString indent(int level)
 {
-    return QString(level * 4, QLatin1Char(' '));
+    return QString(qsizetype{level} * 4, QLatin1Char(' '));
 }
 
 } // namespace
+
+// Builds the tree from the library's parse events; refusing an event stops the parse at once.
+class JsonValue::Builder : public nlohmann::json_sax<nlohmann::json>
+{
+public:
+    std::optional<JsonValue> result;
+
+    bool null() override { return add(JsonValue()); }
+    bool boolean(bool value) override { return add(JsonValue(Storage(value))); }
+    bool number_integer(number_integer_t value) override { return add(JsonValue(Storage(double(value)))); }
+    bool number_unsigned(number_unsigned_t value) override { return add(JsonValue(Storage(double(value)))); }
+    bool number_float(number_float_t value, const string_t&) override
+    {
+        // The library lets 1e400 through as infinity; JSON has no such number.
+        return std::isfinite(value) && add(JsonValue(Storage(value)));
+    }
+    bool string(string_t& value) override { return add(JsonValue(Storage(QString::fromStdString(value)))); }
+    bool binary(binary_t&) override { return false; }
+    bool start_object(std::size_t) override { return open(true); }
+    bool key(string_t& value) override
+    {
+        m_frames.back().key = QString::fromStdString(value);
+        return true;
+    }
+    bool end_object() override
+    {
+        Frame frame = std::move(m_frames.back());
+        m_frames.pop_back();
+        return add(JsonValue(Storage(std::make_shared<const Members>(withoutDuplicates(std::move(frame.members))))));
+    }
+    bool start_array(std::size_t) override { return open(false); }
+    bool end_array() override
+    {
+        Frame frame = std::move(m_frames.back());
+        m_frames.pop_back();
+        return add(JsonValue(Storage(std::make_shared<const Elements>(std::move(frame.elements)))));
+    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+
+private:
+    struct Frame
+    {
+        bool isObject = false;
+        QString key;
+        Members members;
+        Elements elements;
+    };
+
+    bool open(bool isObject)
+    {
+        if (m_frames.size() >= MaxDepth) {
+            return false;
+        }
+        m_frames.push_back(Frame{isObject, {}, {}, {}});
+        return true;
+    }
+
+    bool add(JsonValue value)
+    {
+        if (m_frames.empty()) {
+            // Only an object or array is a document.
+            if (value.kind() != Kind::Array && value.kind() != Kind::Object) {
+                return false;
+            }
+            result = std::move(value);
+            return true;
+        }
+        Frame& frame = m_frames.back();
+        if (frame.isObject) {
+            frame.members.emplace_back(std::move(frame.key), std::move(value));
+        } else {
+            frame.elements.push_back(std::move(value));
+        }
+        return true;
+    }
+
+    // A repeated key keeps its first place and takes its last value.
+    static Members withoutDuplicates(Members members)
+    {
+        Members out;
+        out.reserve(members.size());
+        QHash<QString, size_t> index;
+        for (Member& member : members) {
+            const auto found = index.constFind(member.first);
+            if (found != index.constEnd()) {
+                out[*found].second = std::move(member.second);
+            } else {
+                index.insert(member.first, out.size());
+                out.push_back(std::move(member));
+            }
+        }
+        return out;
+    }
+
+    std::vector<Frame> m_frames;
+};
 
 JsonValue::JsonValue(Storage storage) : m_storage(std::move(storage)) {}
 
 std::optional<JsonValue> JsonValue::parse(const QByteArray& data)
 {
-    return JsonParser::parse(data);
+    Builder builder;
+    const bool parsed = nlohmann::json::sax_parse(data.begin(), data.end(), &builder,
+                                                  nlohmann::json::input_format_t::json, true, false);
+    return parsed ? builder.result : std::nullopt;
 }
 
 JsonValue::Kind JsonValue::kind() const
@@ -181,7 +285,7 @@ bool JsonValue::truthValue() const
     case Kind::Number:
         return std::get<double>(m_storage) != 0.0;
     case Kind::String: {
-        const QString& text = std::get<QString>(m_storage);
+        const auto& text = std::get<QString>(m_storage);
         qsizetype i = 0;
         while (i < text.size() && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\n' || text[i] == u'\r')) {
             ++i;

@@ -29,7 +29,8 @@ public:
     // A null value.
     JsonValue() = default;
 
-    // Parses a whole document whose top level is an object or array; nullopt on any malformed input.
+    // Parses a whole document whose top level is an object or array; nullopt on any malformed or too deeply nested
+    // input.
     static std::optional<JsonValue> parse(const QByteArray& data);
 
     // Which of the JSON kinds this value is.
@@ -65,7 +66,7 @@ public:
     QString description() const;
 
 private:
-    friend class JsonParser;
+    class Builder;
     using Elements = std::vector<JsonValue>;
     using Members = std::vector<Member>;
     // Alternative order matches Kind.

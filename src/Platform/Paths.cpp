@@ -1,6 +1,34 @@
 #include "Platform/Paths.h"
 
+#include <QFile>
 #include <QRegularExpression>
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <pwd.h>
+#include <vector>
+
+namespace {
+
+// The home folder of the user's password entry; empty when there is none.
+QString passwordEntryHome()
+{
+    const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(suggested > 0 ? static_cast<size_t>(suggested) : 16384);
+    for (;;) {
+        struct passwd entry;
+        struct passwd* found = nullptr;
+        const int code = ::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found);
+        if (code == ERANGE && buffer.size() < 1024 * 1024) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        return code == 0 && found && found->pw_dir ? QFile::decodeName(found->pw_dir) : QString();
+    }
+}
+
+} // namespace
 
 QString Paths::standardized(const QString& path)
 {
@@ -51,7 +79,14 @@ QString Paths::lastPathComponent(const QString& path)
 
 QString Paths::homeDirectory()
 {
-    const QString home = QString::fromLocal8Bit(qgetenv("HOME"));
+    QString home = QFile::decodeName(qgetenv("HOME"));
+    // An empty or relative home would put every folder under / or the working folder.
+    if (!home.startsWith(QLatin1Char('/'))) {
+        home = passwordEntryHome();
+    }
+    if (!home.startsWith(QLatin1Char('/'))) {
+        return QString(QLatin1String(""));
+    }
     return home.size() > 1 && home.endsWith(QLatin1Char('/')) ? standardized(home) : home;
 }
 

@@ -12,7 +12,8 @@ public:
     static QString deletingLastPathComponent(const QString& path);
     // The last component, ignoring trailing separators.
     static QString lastPathComponent(const QString& path);
-    // $HOME without a trailing separator.
+    // $HOME without a trailing separator; the password entry's home when $HOME is empty, unset or relative; "" when
+    // neither gives an absolute path.
     static QString homeDirectory();
     // The user's library folder: home + "/Library".
     static QString userLibraryDirectory();

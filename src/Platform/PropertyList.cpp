@@ -2,18 +2,21 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QFileInfo>
 #include <QVariantList>
 
+#include <fcntl.h>
 #include <plist/plist.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace {
 
 // Property lists the plugin reads are a few hundred bytes; anything far larger is not one of ours.
-constexpr qint64 maximumFileSize = 16 * 1024 * 1024;
+constexpr qint64 maximumFileSize = qint64{16} * 1024 * 1024;
 constexpr int maximumDepth = 64;
 
 QVariant toVariant(plist_t node, int depth)
@@ -91,19 +94,36 @@ QVariant toVariant(plist_t node, int depth)
     }
 }
 
+// libplist aborts when asked for a string or key that holds a NUL, which UTF-16 text in a binary list can carry.
+// Its XML rendering writes such text out whole without aborting, so a NUL there marks a list to refuse.
+bool holdsNulInText(plist_t root)
+{
+    char* xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(root, &xml, &length);
+    const bool found = xml && std::memchr(xml, 0, length) != nullptr;
+    plist_to_xml_free(xml);
+    return found;
+}
+
 } // namespace
 
 std::optional<QVariantMap> PropertyList::dictionaryWithContentsOfFile(const QString& path)
 {
-    // Devices and pipes never end or never answer: only a regular file can be a property list.
-    if (!QFileInfo(path).isFile()) {
+    // Checked on the open descriptor, so nothing swapped in after the check is read. Opening does not wait for a
+    // pipe's writer; only a regular file can be a property list, as devices and pipes never end or never answer.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         return std::nullopt;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle)) {
+        ::close(fd);
         return std::nullopt;
     }
-    const QByteArray data = file.read(maximumFileSize + 1);
+    // Asked for no more than the file holds: a read of the whole limit allocates the limit every time.
+    const QByteArray data = file.read(qBound(qint64{0}, file.size(), maximumFileSize) + 1);
     if (data.isEmpty() || data.size() > maximumFileSize) {
         return std::nullopt;
     }
@@ -113,7 +133,7 @@ std::optional<QVariantMap> PropertyList::dictionaryWithContentsOfFile(const QStr
         return std::nullopt;
     }
     std::unique_ptr<void, decltype(&plist_free)> owner(root, &plist_free);
-    if (plist_get_node_type(root) != PLIST_DICT) {
+    if (plist_get_node_type(root) != PLIST_DICT || holdsNulInText(root)) {
         return std::nullopt;
     }
     return toVariant(root, 0).toMap();

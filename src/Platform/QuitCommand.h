@@ -11,8 +11,10 @@ class QuitCommand : public QObject
     Q_OBJECT
 
 public:
-    // Installs the signal handlers and the application-wide shortcut filter.
+    // Installs the signal handlers and the application-wide shortcut filter. While another QuitCommand owns the
+    // signals, a second one says so on standard error and takes only the shortcut.
     explicit QuitCommand(QObject* parent = nullptr);
+    // Closes the signal socket and puts back the signal dispositions found at construction.
     ~QuitCommand() override;
 
 protected:

@@ -46,13 +46,16 @@ UrlError errorFor(QNetworkReply::NetworkError error, bool timedOut, bool tooLarg
     }
 }
 
-// A reply error that only reports the HTTP status: the exchange itself succeeded.
-bool isStatusOnly(QNetworkReply::NetworkError error)
+// Errors of the transport itself. Every other error Qt reports once a status line has arrived (400, 407, 418, 503
+// and so on) only restates that status, so the exchange succeeded.
+bool isTransportError(QNetworkReply::NetworkError error)
 {
-    return error == QNetworkReply::NoError ||
-           (error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError) ||
-           (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
+    return (error > QNetworkReply::NoError && error <= QNetworkReply::UnknownNetworkError) ||
+           error == QNetworkReply::ProtocolFailure;
 }
+
+// How much Qt may hold unread; the body is taken from it as it arrives, so the size cap bounds the memory.
+constexpr qint64 readChunkSize = 256 * 1024;
 
 UrlResponse exchange(const QUrl& url, qint64 timeout)
 {
@@ -61,13 +64,29 @@ UrlResponse exchange(const QUrl& url, qint64 timeout)
     QNetworkRequest request(url);
     request.setTransferTimeout(static_cast<int>(timeout));
     std::unique_ptr<QNetworkReply> reply(manager.get(request));
+    reply->setReadBufferSize(readChunkSize);
 
     bool timedOut = false;
     bool tooLarge = false;
+    QByteArray body;
     QEventLoop loop;
+    const auto takeBody = [&] {
+        if (tooLarge) {
+            return;
+        }
+        body += reply->read(UrlConnection::maximumBodySize + 1 - body.size());
+        if (body.size() > UrlConnection::maximumBodySize) {
+            tooLarge = true;
+            body.clear();
+            reply->abort();
+        }
+    };
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64) {
-        if (received > UrlConnection::maximumBodySize && !tooLarge) {
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, takeBody);
+    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
+        // A declared length over the cap is refused before any of it is read.
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > UrlConnection::maximumBodySize && !tooLarge) {
             tooLarge = true;
             reply->abort();
         }
@@ -83,12 +102,13 @@ UrlResponse exchange(const QUrl& url, qint64 timeout)
     if (!reply->isFinished()) {
         loop.exec();
     }
+    takeBody();
 
     UrlResponse response;
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!timedOut && !tooLarge && status.isValid() && isStatusOnly(reply->error())) {
+    if (!timedOut && !tooLarge && status.isValid() && !isTransportError(reply->error())) {
         response.statusCode = status.toInt();
-        response.body = reply->readAll();
+        response.body = body;
         return response;
     }
     response.error = errorFor(reply->error(), timedOut, tooLarge, reply->errorString());

@@ -32,7 +32,7 @@ public:
     // The request library's default idle time-out.
     static constexpr std::chrono::milliseconds defaultTimeout{60000};
     // Replies larger than this are refused rather than held in memory.
-    static constexpr qint64 maximumBodySize = 32 * 1024 * 1024;
+    static constexpr qint64 maximumBodySize = qint64{32} * 1024 * 1024;
 
     // Runs the exchange on a worker thread and blocks the calling thread, with its event loop, until it ends.
     // An absent URL fails as an unsupported URL. Redirects are followed unless they are less safe.

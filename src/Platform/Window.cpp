@@ -7,6 +7,8 @@
 
 namespace {
 
+const char* const closingWithoutAsking = "orvoClosingWithoutAsking";
+
 // Changing a shown window's flags hides it; show it again so a flag change never orders a window out.
 void setFlag(QWidget* window, Qt::WindowType flag, bool on)
 {
@@ -95,4 +97,16 @@ void Window::makeKeyAndOrderFront(QWidget* window)
 void Window::orderOut(QWidget* window)
 {
     window->hide();
+}
+
+void Window::close(QWidget* window)
+{
+    window->setProperty(closingWithoutAsking, true);
+    window->close();
+    window->setProperty(closingWithoutAsking, QVariant());
+}
+
+bool Window::isClosingWithoutAsking(const QWidget* window)
+{
+    return window->property(closingWithoutAsking).toBool();
 }

@@ -26,4 +26,8 @@ public:
     static void makeKeyAndOrderFront(QWidget* window);
     // Hides the window without closing it.
     static void orderOut(QWidget* window);
+    // Closes the window without asking its controller; only the close box asks.
+    static void close(QWidget* window);
+    // Whether close() is closing the window at the moment.
+    static bool isClosingWithoutAsking(const QWidget* window);
 };

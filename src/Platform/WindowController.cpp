@@ -52,7 +52,7 @@ bool WindowController::windowShouldClose(QWidget* /*window*/)
 
 bool WindowController::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_window && event->type() == QEvent::Close) {
+    if (watched == m_window && event->type() == QEvent::Close && !Window::isClosingWithoutAsking(m_window)) {
         if (!windowShouldClose(m_window)) {
             event->ignore();
             return true;

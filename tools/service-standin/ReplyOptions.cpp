@@ -43,7 +43,7 @@ std::optional<std::string> headerValue(const QJsonValue& value)
 std::optional<ReplyOptions> ReplyOptions::fromJson(const QJsonObject& object, std::string& error)
 {
     ReplyOptions options;
-    constexpr long long maxMs = 3600 * 1000;
+    constexpr long long maxMs = 3600LL * 1000;
     std::optional<long long> number;
 
     if (!readInteger(object, "status", 100, 599, number, error)) {
@@ -65,7 +65,7 @@ std::optional<ReplyOptions> ReplyOptions::fromJson(const QJsonObject& object, st
 
     number.reset();
     // Bounded so one chunk buffer stays small however the test configures it.
-    if (!readInteger(object, "chunk_bytes", 1, 16 * 1024 * 1024, number, error)) {
+    if (!readInteger(object, "chunk_bytes", 1, 16LL * 1024 * 1024, number, error)) {
         return std::nullopt;
     }
     options.chunkBytes = static_cast<std::size_t>(number.value_or(16384));

@@ -28,7 +28,7 @@ void RequestRecorder::record(const httplib::Request& request)
     std::string entry = request.method + ' ' + request.target + ' ' + request.version + '\n';
     for (const auto& [name, value] : request.headers) {
         if (!addedByHttplib(request, name, value)) {
-            entry += name + ": " + value + '\n';
+            entry.append(name).append(": ").append(value).append(1, '\n');
         }
     }
     entry += '\n';

@@ -49,7 +49,7 @@ void SignalWaiter::finish()
 void SignalWaiter::waitLoop()
 {
     const sigset_t set = stopSignals();
-    const timespec slice{0, 100 * 1000 * 1000};
+    const timespec slice{0, 100L * 1000 * 1000};
     // Timed waits so finish() is noticed when the server ends for another reason.
     while (true) {
         {

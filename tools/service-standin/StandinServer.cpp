@@ -241,11 +241,11 @@ void StandinServer::handleGet(const httplib::Request& request, httplib::Response
     } else {
         body = BodySource::fromText(std::move(generated));
     }
-    answer(request, response, *reply, std::move(body), std::move(contentType));
+    answer(request, response, *reply, body, std::move(contentType));
 }
 
 void StandinServer::answer(const httplib::Request& request, httplib::Response& response, const ReplyOptions& reply,
-                           std::shared_ptr<BodySource> body, std::string contentType)
+                           const std::shared_ptr<BodySource>& body, std::string contentType)
 {
     const int fd = socketOf(request);
     if (reply.delay.count() > 0 && !latch_.sleepFor(reply.delay)) {

@@ -36,7 +36,7 @@ public:
 private:
     void handleGet(const httplib::Request& request, httplib::Response& response);
     void answer(const httplib::Request& request, httplib::Response& response, const ReplyOptions& reply,
-                std::shared_ptr<BodySource> body, std::string contentType);
+                const std::shared_ptr<BodySource>& body, std::string contentType);
     void holdSilently(const httplib::Request& request);
 
     StandinOptions options_;

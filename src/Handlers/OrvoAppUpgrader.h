@@ -1,0 +1,21 @@
+#pragma once
+
+// Decides, for one join, whether the installed support agent can be launched as it is or a new one must be
+// fetched first; records the installed agent's version and writes the join-details file the agent reads.
+class OrvoAppUpgrader
+{
+public:
+    // The single instance, created on first use.
+    static OrvoAppUpgrader* getInstance();
+
+    // Stores the installed agent's version in the session record ("0" when there is none).
+    void orvoAppVersionCheck();
+    // Acts on the agent update check: launches the installed agent and closes the progress window, or removes the
+    // old agent and starts the download of a new one. The join-details file is written first either way.
+    void orvoAppUpdater();
+    // Writes "orvojoindetails.conf" in the agent folder from the session record, replacing an older one.
+    void modifyOrvoJoinDetails();
+
+private:
+    OrvoAppUpgrader() = default;
+};

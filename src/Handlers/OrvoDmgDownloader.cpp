@@ -1,0 +1,201 @@
+#include "Handlers/OrvoDmgDownloader.h"
+
+#include "Handlers/JoinProgressWindow.h"
+#include "Objects/SessionDetails.h"
+#include "Platform/ExceptionGuard.h"
+#include "Platform/FileManager.h"
+#include "Platform/Log.h"
+#include "Platform/NotificationCenter.h"
+#include "Platform/Paths.h"
+#include "Platform/SystemRoot.h"
+#include "Platform/SystemVersion.h"
+#include "Platform/Task.h"
+#include "Platform/UrlText.h"
+#include "Platform/Workspace.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto downloadIdleTimeout = 240s;
+
+QString agentFolder()
+{
+    return Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/");
+}
+
+QString inAgentFolder(const char* name)
+{
+    return Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/") +
+           QString::fromLatin1(name);
+}
+
+} // namespace
+
+OrvoDmgDownloader::OrvoDmgDownloader() = default;
+
+QStringList OrvoDmgDownloader::agentLaunchArguments()
+{
+    return {QStringLiteral("-timestamps"),
+            QStringLiteral("{\"M3\":\"Agent downloaded time : 00:00:00 | Server : CDN\",\"M2\":\"Session Validated : "
+                           "00:00:00\",\"M1\":\"Join Launched time : 00:00:00\",\"M4\":\"Agent launched time : "
+                           "00:00:00\"}")};
+}
+
+int OrvoDmgDownloader::runHdiutil(const QStringList& arguments)
+{
+    Task task;
+    task.setLaunchPath(QStringLiteral("/usr/bin/hdiutil"));
+    task.setArguments(arguments);
+    task.launch();
+    task.waitUntilExit();
+    return task.terminationStatus();
+}
+
+void OrvoDmgDownloader::startDownLoadingOrvoMacDmg()
+{
+    const char* fullName = "-[OrvoDmgDownloader startDownLoadingOrvoMacDmg]";
+    ExceptionGuard::run(fullName, [&] {
+        SessionDetails* session = SessionDetails::getInstance();
+        const QString text = session->isCdnAvailable()
+                                 ? Log::format("%@", {session->cdnUrl()})
+                                 : Log::format("https://%@/agent/OrvoMac.dmg", {session->webServerName()});
+        const std::optional<QUrl> url = UrlText::urlWithString(text);
+        Log::write("%s : Orvo Dmg Url : %@", fullName,
+                   url ? QString::fromUtf8(url->toEncoded()) : QStringLiteral("(null)"));
+        const OptionalString productVersion = SystemVersion::productVersion();
+        const OptionalString productName = SystemVersion::productName();
+        Log::write("%s : System version details %@", fullName, productName);
+        Log::write("%s : System version : %@", fullName, productVersion);
+        UrlRequest request(url, 0, downloadIdleTimeout);
+        request.setHttpMethod(QStringLiteral("GET"));
+        request.setValueForHTTPHeaderField(Log::format("%@ %@", {productName, productVersion}),
+                                           QStringLiteral("User-Agent"));
+        const bool made = initWithRequest(request, this);
+        const QString destination = Paths::appendingPathComponent(
+            Paths::appendingPathComponent(Paths::homeDirectory(),
+                                          QStringLiteral("/Library/Application Support/OrvoMeetingNative")),
+            QStringLiteral("OrvoMac.dmg//"));
+        if (!made) {
+            Log::write("%s : Download failed", fullName);
+        }
+        setDestination(destination, true);
+        Log::write("destination path : %@", destination);
+    });
+}
+
+void OrvoDmgDownloader::downloadDidBegin(UrlDownload* /*download*/)
+{
+    const char* fullName = "-[OrvoDmgDownloader downloadDidBegin:]";
+    ExceptionGuard::run(fullName, [&] { Log::write("%s : downloadDidstarted", fullName); });
+}
+
+void OrvoDmgDownloader::downloadDidFail(UrlDownload* /*download*/, const DownloadError& error)
+{
+    const char* fullName = "-[OrvoDmgDownloader download:didFailWithError:]";
+    ExceptionGuard::run(fullName, [&] {
+        Log::write("%s : Download failed! Error - %@ %@ ", fullName, error.localizedDescription,
+                   error.failingUrlString);
+        Log::write("%s : Download failed! Whole Error - %@", fullName, error.description());
+        NotificationCenter::defaultCenter().post(QStringLiteral("RetryDMGDownloadig"), this);
+    });
+}
+
+void OrvoDmgDownloader::downloadDidFinish(UrlDownload* /*download*/)
+{
+    const char* fullName = "-[OrvoDmgDownloader downloadDidFinish:]";
+    ExceptionGuard::run(fullName, [&] {
+        Log::write("%s : downloadDidFinish", fullName);
+        mountingOrvoMacDmg();
+        SessionDetails::getInstance()->setRetryCounter(0);
+    });
+}
+
+void OrvoDmgDownloader::mountingOrvoMacDmg()
+{
+    const char* fullName = "-[OrvoDmgDownloader mountingOrvoMacDmg]";
+    ExceptionGuard::run(fullName, [&] {
+        const int status = runHdiutil({QStringLiteral("mount"), inAgentFolder("OrvoMac.dmg")});
+        Log::write("%s : dmg mount task termination status : %d", fullName, status);
+        // An agent already there is not replaced; the image stays attached and the window open.
+        if (FileManager::defaultManager().fileExists(inAgentFolder("Orvo.app"))) {
+            return;
+        }
+        copyAppFileAndLaunch();
+        unMountingOrvoMacDmg();
+    });
+}
+
+void OrvoDmgDownloader::copyAppFileAndLaunch()
+{
+    const char* fullName = "-[OrvoDmgDownloader copyAppFileAndLaunch]";
+    ExceptionGuard::run(fullName, [&] {
+        FileManager& manager = FileManager::defaultManager();
+        const QString folder = agentFolder();
+        manager.createDirectory(folder, true);
+        if (manager.copyItem(SystemRoot::path(QStringLiteral("/Volumes/Orvo/Orvo.app")),
+                             Paths::appendingPathComponent(folder, QStringLiteral("/Orvo.app")))) {
+            Log::write("%s : Orvo.app file copied", fullName);
+        }
+        const QString appPath = Paths::appendingPathComponent(folder, QStringLiteral("Orvo.app"));
+        if (workspaceLaunchApplication(appPath)) {
+            Log::write("%s : App Path : %@ orvo app file launched!", fullName, appPath);
+            struct Tool
+            {
+                const char* source;
+                QString destination;
+                const char* copied;
+            };
+            const Tool tools[] = {
+                {"/Volumes/Orvo/OrvoCrashDetector", inAgentFolder("OrvoCrashDetector"),
+                 "%s : OrvoCrashDetector file copied"},
+                {"/Volumes/Orvo/WendraUserHandler",
+                 Paths::appendingPathComponent(folder, QStringLiteral("/WendraUserHandler")),
+                 "%s : WendraUserHandler file copied"},
+                {"/Volumes/Orvo/OWPreLogin", Paths::appendingPathComponent(folder, QStringLiteral("/OWPreLogin")),
+                 "%s :OWPreLogin file copied"},
+                {"/Volumes/Orvo/OrvoPingAgent", Paths::appendingPathComponent(folder, QStringLiteral("/OrvoPingAgent")),
+                 "%s :OrvoPingAgent file copied"},
+            };
+            for (const Tool& tool : tools) {
+                if (manager.copyItem(SystemRoot::path(QString::fromLatin1(tool.source)), tool.destination)) {
+                    Log::write(tool.copied, fullName);
+                }
+            }
+        } else {
+            Log::write("orvo app file not launched");
+        }
+        const QString image = Log::format("%@OrvoMac.dmg", {folder});
+        if (manager.fileExists(image)) {
+            manager.removeItem(image);
+        }
+        unMountingOrvoMacDmg();
+        if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
+            progress->closeWindow();
+        }
+    });
+}
+
+void OrvoDmgDownloader::unMountingOrvoMacDmg()
+{
+    const char* fullName = "-[OrvoDmgDownloader unMountingOrvoMacDmg]";
+    ExceptionGuard::run(fullName, [&] {
+        const int status = runHdiutil({QStringLiteral("detach"), QStringLiteral("/Volumes/Orvo")});
+        Log::write("%s : Dmg unmount task termination status : %d", fullName, status);
+    });
+}
+
+bool OrvoDmgDownloader::workspaceLaunchApplication(const QString& path)
+{
+    const char* fullName = "-[OrvoDmgDownloader workspaceLaunchApplication:]";
+    bool launched = false;
+    ExceptionGuard::run(fullName, [&] {
+        const QStringList arguments = agentLaunchArguments();
+        if (Workspace::launchApplication(path, arguments)) {
+            Log::write("%s : LaunchApplication: %@ launched successfully with args : %@", fullName,
+                       Paths::lastPathComponent(path), arguments);
+            launched = true;
+        }
+    });
+    return launched;
+}

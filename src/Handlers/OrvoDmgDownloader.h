@@ -1,0 +1,36 @@
+#pragma once
+
+#include "Platform/UrlDownload.h"
+#include "Platform/UrlDownloadDelegate.h"
+
+#include <QStringList>
+
+// The agent downloader: its own download and delegate. Fetches "OrvoMac.dmg" into the agent folder, then attaches
+// it with the disk-image tool, installs and launches "Orvo.app", copies the companion tools, deletes the image,
+// detaches it and closes the progress window.
+class OrvoDmgDownloader : public UrlDownload, public UrlDownloadDelegate
+{
+    Q_OBJECT
+
+public:
+    OrvoDmgDownloader();
+
+    // Chooses the URL (the content network's, else the service's), builds the request and starts the download.
+    void startDownLoadingOrvoMacDmg();
+    void downloadDidBegin(UrlDownload* download) override;
+    void downloadDidFail(UrlDownload* download, const DownloadError& error) override;
+    void downloadDidFinish(UrlDownload* download) override;
+
+    // Attaches the image; installs and launches the agent unless one is already in the agent folder.
+    void mountingOrvoMacDmg();
+    void copyAppFileAndLaunch();
+    void unMountingOrvoMacDmg();
+    // Launches the application bundle at path with the agent's launch arguments; YES once it has started.
+    bool workspaceLaunchApplication(const QString& path);
+
+    // "-timestamps" and the fixed JSON text, the agent's two launch arguments.
+    static QStringList agentLaunchArguments();
+    // Runs "/usr/bin/hdiutil" with arguments, waiting for it while the event loop runs; its exit status.
+    // Throws PlatformException when the tool cannot be started.
+    static int runHdiutil(const QStringList& arguments);
+};

@@ -1,0 +1,78 @@
+#include "Platform/Task.h"
+
+#include "Platform/PlatformException.h"
+#include "Platform/SystemRoot.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+
+#include <unistd.h>
+
+Task::Task(QObject* parent) : QObject(parent) {}
+
+Task::~Task()
+{
+    // A child still running is left to run; only our handle on it goes.
+    if (m_process && m_process->state() != QProcess::NotRunning) {
+        m_process->disconnect();
+        m_process->setParent(nullptr);
+        QObject::connect(m_process, &QProcess::finished, m_process, &QObject::deleteLater);
+    }
+}
+
+void Task::setLaunchPath(const QString& path)
+{
+    m_launchPath = path;
+}
+
+void Task::setArguments(const QStringList& arguments)
+{
+    m_arguments = arguments;
+}
+
+void Task::launch()
+{
+    if (m_process) {
+        throw PlatformException(QStringLiteral("NSInvalidArgumentException"), QStringLiteral("task already launched"));
+    }
+    const QString program = SystemRoot::path(m_launchPath);
+    if (m_launchPath.isEmpty() || ::access(QFile::encodeName(program).constData(), X_OK) != 0) {
+        throw PlatformException(QStringLiteral("NSInvalidArgumentException"),
+                                QStringLiteral("launch path not accessible: %1").arg(m_launchPath));
+    }
+    m_process = new QProcess(this);
+    m_process->setProcessChannelMode(QProcess::ForwardedChannels);
+    m_process->setStandardInputFile(QProcess::nullDevice());
+    connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            m_failedToStart = true;
+        }
+    });
+    m_process->start(program, m_arguments);
+}
+
+void Task::waitUntilExit()
+{
+    if (!m_process || m_failedToStart || m_process->state() == QProcess::NotRunning) {
+        return;
+    }
+    QEventLoop loop;
+    // A program that fails to start never finishes, so both end the wait.
+    connect(m_process, &QProcess::finished, &loop, &QEventLoop::quit);
+    connect(m_process, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            loop.quit();
+        }
+    });
+    loop.exec();
+}
+
+int Task::terminationStatus() const
+{
+    if (!m_process || m_failedToStart || m_process->state() != QProcess::NotRunning) {
+        throw PlatformException(QStringLiteral("NSInvalidArgumentException"),
+                                QStringLiteral("task not launched or still running: %1").arg(m_launchPath));
+    }
+    return m_process->exitCode();
+}

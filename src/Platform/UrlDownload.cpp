@@ -1,0 +1,400 @@
+#include "Platform/UrlDownload.h"
+
+#include "Platform/UrlDownloadDelegate.h"
+
+#include <QFile>
+#include <QSocketNotifier>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <curl/curl.h>
+#include <mutex>
+#include <stdlib.h>
+
+namespace {
+
+// Larger reads than curl's default keep the event loop's share of the work small on fast links.
+constexpr long receiveBufferBytes = 256 * 1024;
+constexpr long maximumRedirects = 16;
+
+DownloadError urlError(int code, const QString& description, const QString& url)
+{
+    return DownloadError{code, description, url, 0};
+}
+
+DownloadError errorForCurl(CURLcode code, const QString& url)
+{
+    switch (code) {
+    case CURLE_OPERATION_TIMEDOUT:
+        return urlError(-1001, QStringLiteral("The request timed out."), url);
+    case CURLE_COULDNT_CONNECT:
+        return urlError(-1004, QStringLiteral("Could not connect to the server."), url);
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return urlError(-1003, QStringLiteral("A server with the specified hostname could not be found."), url);
+    case CURLE_PARTIAL_FILE:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_GOT_NOTHING:
+        return urlError(-1005, QStringLiteral("The network connection was lost."), url);
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_URL_MALFORMAT:
+        return urlError(-1002, QStringLiteral("unsupported URL"), url);
+    case CURLE_TOO_MANY_REDIRECTS:
+        return urlError(-1007, QStringLiteral("too many HTTP redirects"), url);
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE:
+        return urlError(
+            -1200, QStringLiteral("An SSL error has occurred and a secure connection to the server cannot be made."),
+            url);
+    default:
+        return urlError(-1, QString::fromUtf8(curl_easy_strerror(code)), url);
+    }
+}
+
+// The certificates Qt trusts, so both network stacks of the process trust the same set. Empty when Qt has not
+// been given a list, in which case curl's own default (the system's roots) is the same set.
+QByteArray trustedCertificates()
+{
+    QByteArray pem;
+    for (const QSslCertificate& certificate : QSslConfiguration::defaultConfiguration().caCertificates()) {
+        pem += certificate.toPem();
+    }
+    return pem;
+}
+
+} // namespace
+
+struct UrlDownload::Transfer
+{
+    CURLM* multi = nullptr;
+    CURL* easy = nullptr;
+    curl_slist* headers = nullptr;
+    QByteArray url;
+
+    ~Transfer()
+    {
+        if (multi && easy) {
+            curl_multi_remove_handle(multi, easy);
+        }
+        if (easy) {
+            curl_easy_cleanup(easy);
+        }
+        if (multi) {
+            curl_multi_cleanup(multi);
+        }
+        curl_slist_free_all(headers);
+    }
+};
+
+UrlDownload::UrlDownload(QObject* parent) : QObject(parent) {}
+
+UrlDownload::~UrlDownload()
+{
+    cancel();
+}
+
+bool UrlDownload::initWithRequest(const UrlRequest& request, UrlDownloadDelegate* delegate)
+{
+    if (m_request) {
+        return false;
+    }
+    static std::once_flag curlReady;
+    std::call_once(curlReady, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+
+    m_delegate = delegate;
+    m_request = std::make_unique<UrlRequest>(request);
+    m_beginDelivered = true;
+    const std::optional<QUrl> url = request.url();
+    const QString urlText = url ? QString::fromUtf8(url->toEncoded()) : QStringLiteral("(null)");
+    // The plugin launches what it downloads: a location anyone on the path could answer for is not fetched.
+    if (!url || !url->isValid() || url->scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) != 0) {
+        fail(urlError(-1002, QStringLiteral("unsupported URL"), urlText));
+        return true;
+    }
+
+    auto transfer = std::make_unique<Transfer>();
+    transfer->multi = curl_multi_init();
+    transfer->easy = curl_easy_init();
+    if (!transfer->multi || !transfer->easy) {
+        m_request.reset();
+        return false;
+    }
+    transfer->url = url->toEncoded();
+    for (const auto& [field, value] : request.allHTTPHeaderFields()) {
+        transfer->headers = curl_slist_append(transfer->headers, (field + QStringLiteral(": ") + value).toUtf8());
+    }
+    CURL* easy = transfer->easy;
+    const long timeoutMs = static_cast<long>(request.timeoutInterval().count());
+    curl_easy_setopt(easy, CURLOPT_URL, transfer->url.constData());
+    if (request.httpMethod() != QLatin1String("GET")) {
+        curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, request.httpMethod().toUtf8().constData());
+    }
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer->headers);
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "https");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, maximumRedirects);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    const QByteArray trusted = trustedCertificates();
+    if (!trusted.isEmpty()) {
+        curl_blob blob{const_cast<char*>(trusted.constData()), static_cast<size_t>(trusted.size()), CURL_BLOB_COPY};
+        curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob);
+    }
+    // The time-out is an idle time-out: a slow but moving download goes on.
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, std::max(1L, (timeoutMs + 999) / 1000));
+    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, receiveBufferBytes);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &UrlDownload::writeCallback);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+
+    CURLM* multi = transfer->multi;
+    curl_multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, &UrlDownload::socketCallback);
+    curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, this);
+    curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &UrlDownload::timerCallback);
+    curl_multi_setopt(multi, CURLMOPT_TIMERDATA, this);
+
+    m_timer = new QTimer(this);
+    m_timer->setSingleShot(true);
+    connect(m_timer, &QTimer::timeout, this, [this] { socketAction(CURL_SOCKET_TIMEOUT, 0); });
+    m_transfer = std::move(transfer);
+    m_beginDelivered = false;
+    QTimer::singleShot(0, this, [this] { deliverBegin(); });
+    if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
+        m_transfer.reset();
+        m_request.reset();
+        return false;
+    }
+    return true;
+}
+
+void UrlDownload::setDestination(const QString& path, bool allowOverwrite)
+{
+    if (!m_request || m_ended) {
+        return;
+    }
+    m_destination = path;
+    m_allowOverwrite = allowOverwrite;
+    removePartialFile();
+    // Beside the destination, so putting it in place is a rename on one file system.
+    QByteArray partial = QFile::encodeName(path + QStringLiteral(".part-XXXXXX"));
+    m_fd = ::mkstemp(partial.data());
+    if (m_fd < 0) {
+        m_setupError = std::make_unique<DownloadError>(
+            urlError(-3000, QStringLiteral("cannot create file"), QString::fromUtf8(m_transfer->url)));
+        return;
+    }
+    m_partialPath = QFile::decodeName(partial);
+}
+
+const UrlRequest* UrlDownload::request() const
+{
+    return m_request.get();
+}
+
+void UrlDownload::cancel()
+{
+    m_transfer.reset();
+    m_ended = true;
+    removePartialFile();
+}
+
+int UrlDownload::socketCallback(void* /*easy*/, int socket, int what, void* self, void* /*socketData*/)
+{
+    static_cast<UrlDownload*>(self)->watchSocket(socket, what);
+    return 0;
+}
+
+int UrlDownload::timerCallback(void* /*multi*/, long timeoutMs, void* self)
+{
+    QTimer* timer = static_cast<UrlDownload*>(self)->m_timer;
+    if (timeoutMs < 0) {
+        timer->stop();
+    } else {
+        timer->start(static_cast<int>(std::min(timeoutMs, 24L * 3600 * 1000)));
+    }
+    return 0;
+}
+
+size_t UrlDownload::writeCallback(char* data, size_t size, size_t count, void* self)
+{
+    auto* download = static_cast<UrlDownload*>(self);
+    long status = 0;
+    curl_easy_getinfo(download->m_transfer->easy, CURLINFO_RESPONSE_CODE, &status);
+    // An error page is not the file asked for; stop at its first byte.
+    if (status < 200 || status > 299) {
+        download->m_refusedStatus = status;
+        return 0;
+    }
+    if (download->m_fd < 0) {
+        return 0;
+    }
+    const size_t total = size * count;
+    for (size_t done = 0; done < total;) {
+        const ssize_t put = ::write(download->m_fd, data + done, total - done);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            return 0;
+        }
+        done += static_cast<size_t>(put);
+    }
+    return total;
+}
+
+void UrlDownload::watchSocket(int socket, int what)
+{
+    if (what == CURL_POLL_REMOVE) {
+        const auto it = m_notifiers.find(socket);
+        if (it != m_notifiers.end()) {
+            // Possibly inside one of their own signals: disabled now, deleted once the event loop is back.
+            for (QSocketNotifier* notifier : {it->second.first, it->second.second}) {
+                notifier->setEnabled(false);
+                notifier->deleteLater();
+            }
+            m_notifiers.erase(it);
+        }
+        return;
+    }
+    auto it = m_notifiers.find(socket);
+    if (it == m_notifiers.end()) {
+        auto* read = new QSocketNotifier(socket, QSocketNotifier::Read, this);
+        auto* write = new QSocketNotifier(socket, QSocketNotifier::Write, this);
+        connect(read, &QSocketNotifier::activated, this, [this, socket] { socketAction(socket, CURL_CSELECT_IN); });
+        connect(write, &QSocketNotifier::activated, this, [this, socket] { socketAction(socket, CURL_CSELECT_OUT); });
+        it = m_notifiers.emplace(socket, std::make_pair(read, write)).first;
+    }
+    it->second.first->setEnabled(what == CURL_POLL_IN || what == CURL_POLL_INOUT);
+    it->second.second->setEnabled(what == CURL_POLL_OUT || what == CURL_POLL_INOUT);
+}
+
+void UrlDownload::socketAction(int socket, int events)
+{
+    if (!m_transfer) {
+        return;
+    }
+    if (m_setupError) {
+        fail(*m_setupError);
+        return;
+    }
+    int running = 0;
+    curl_multi_socket_action(m_transfer->multi, socket, events, &running);
+    checkDone();
+}
+
+void UrlDownload::checkDone()
+{
+    int queued = 0;
+    while (m_transfer) {
+        CURLMsg* message = curl_multi_info_read(m_transfer->multi, &queued);
+        if (!message) {
+            return;
+        }
+        if (message->msg == CURLMSG_DONE) {
+            finishTransfer(message->data.result);
+        }
+    }
+}
+
+void UrlDownload::finishTransfer(int curlCode)
+{
+    const auto code = static_cast<CURLcode>(curlCode);
+    long status = 0;
+    curl_easy_getinfo(m_transfer->easy, CURLINFO_RESPONSE_CODE, &status);
+    const QString url = QString::fromUtf8(m_transfer->url);
+    const bool noDestination = m_fd < 0;
+    m_transfer.reset();
+    m_timer->stop();
+
+    if (m_refusedStatus != 0 || (code == CURLE_OK && (status < 200 || status > 299))) {
+        const long reported = m_refusedStatus != 0 ? m_refusedStatus : status;
+        DownloadError error =
+            urlError(-1011, QStringLiteral("The server answered with HTTP status %1.").arg(reported), url);
+        error.httpStatus = reported;
+        fail(error);
+        return;
+    }
+    if (code == CURLE_WRITE_ERROR || (code == CURLE_OK && noDestination)) {
+        fail(urlError(noDestination ? -3000 : -3003,
+                      noDestination ? QStringLiteral("cannot create file") : QStringLiteral("cannot write file"), url));
+        return;
+    }
+    if (code != CURLE_OK) {
+        fail(errorForCurl(code, url));
+        return;
+    }
+    const int fd = m_fd;
+    m_fd = -1;
+    const QByteArray partial = QFile::encodeName(m_partialPath);
+    const QByteArray destination = QFile::encodeName(m_destination);
+    bool placed = ::close(fd) == 0;
+    if (placed) {
+        // link() refuses to replace an existing file, which is what no overwrite asks for.
+        placed = m_allowOverwrite ? ::rename(partial.constData(), destination.constData()) == 0
+                                  : ::link(partial.constData(), destination.constData()) == 0;
+    }
+    if (!placed) {
+        fail(urlError(-3005, QStringLiteral("cannot move file"), url));
+        return;
+    }
+    if (!m_allowOverwrite) {
+        ::unlink(partial.constData());
+    }
+    m_partialPath.clear();
+    m_ended = true;
+    QTimer::singleShot(0, this, [this] {
+        deliverBegin();
+        if (m_delegate) {
+            m_delegate->downloadDidFinish(this);
+        }
+    });
+}
+
+void UrlDownload::fail(DownloadError error)
+{
+    m_transfer.reset();
+    m_ended = true;
+    removePartialFile();
+    QTimer::singleShot(0, this, [this, error] {
+        deliverBegin();
+        if (m_delegate) {
+            m_delegate->downloadDidFail(this, error);
+        }
+    });
+}
+
+void UrlDownload::deliverBegin()
+{
+    if (m_beginDelivered) {
+        return;
+    }
+    m_beginDelivered = true;
+    if (m_delegate) {
+        m_delegate->downloadDidBegin(this);
+    }
+}
+
+void UrlDownload::removePartialFile()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_partialPath.isEmpty()) {
+        ::unlink(QFile::encodeName(m_partialPath).constData());
+        m_partialPath.clear();
+    }
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "Platform/DownloadError.h"
+#include "Platform/UrlRequest.h"
+
+#include <QObject>
+#include <QString>
+
+#include <map>
+#include <memory>
+
+class QSocketNotifier;
+class QTimer;
+class UrlDownloadDelegate;
+
+// The asynchronous file download: streams one HTTPS GET to a file, driven by the main event loop, and reports to
+// its delegate there. The body goes to a temporary file beside the destination that replaces the destination only
+// when the whole body has arrived with a 2xx status; on failure the partial file is removed. Only https URLs,
+// and redirects to https, are fetched. TLS trust is the process's (the system's roots plus SSL_CERT_FILE's).
+class UrlDownload : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit UrlDownload(QObject* parent = nullptr);
+    ~UrlDownload() override;
+
+    // Starts the download of request now and reports to delegate from the event loop. False when no download
+    // could be made; a URL that cannot be fetched is reported through the failure callback instead.
+    bool initWithRequest(const UrlRequest& request, UrlDownloadDelegate* delegate);
+    // Where the body goes; set it right after initWithRequest. Without allowOverwrite an existing file there
+    // makes the download fail. Does nothing when no download was made.
+    void setDestination(const QString& path, bool allowOverwrite);
+    // The request the download was made with, when one was.
+    const UrlRequest* request() const;
+    // Stops a running download without reporting; the partial file is removed.
+    void cancel();
+
+private:
+    struct Transfer;
+
+    static int socketCallback(void* easy, int socket, int what, void* self, void* socketData);
+    static int timerCallback(void* multi, long timeoutMs, void* self);
+    static size_t writeCallback(char* data, size_t size, size_t count, void* self);
+
+    void watchSocket(int socket, int what);
+    void socketAction(int socket, int events);
+    void checkDone();
+    void finishTransfer(int curlCode);
+    void fail(DownloadError error);
+    void deliverBegin();
+    void removePartialFile();
+
+    UrlDownloadDelegate* m_delegate = nullptr;
+    std::unique_ptr<UrlRequest> m_request;
+    std::unique_ptr<Transfer> m_transfer;
+    QTimer* m_timer = nullptr;
+    std::map<int, std::pair<QSocketNotifier*, QSocketNotifier*>> m_notifiers;
+    QString m_destination;
+    QString m_partialPath;
+    int m_fd = -1;
+    bool m_allowOverwrite = false;
+    bool m_beginDelivered = false;
+    bool m_ended = false;
+    long m_refusedStatus = 0;
+    std::unique_ptr<DownloadError> m_setupError;
+};

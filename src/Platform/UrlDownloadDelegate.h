@@ -1,0 +1,19 @@
+#pragma once
+
+#include "Platform/DownloadError.h"
+
+class UrlDownload;
+
+// What a download reports, always from the main event loop: begin, then either failure or finish.
+class UrlDownloadDelegate
+{
+public:
+    virtual ~UrlDownloadDelegate() = default;
+
+    // The exchange has started.
+    virtual void downloadDidBegin(UrlDownload* download) = 0;
+    // The download failed; the destination holds what it held before.
+    virtual void downloadDidFail(UrlDownload* download, const DownloadError& error) = 0;
+    // The whole body is at the destination.
+    virtual void downloadDidFinish(UrlDownload* download) = 0;
+};

@@ -1,0 +1,43 @@
+// Runs only the plugin's replacement at exit on the bundle at APP_PATH, with the replacement flag set, in a process
+// of its own that a test can kill at any moment or run as another user. HOME names the home folder holding the
+// staged bundle; the log goes to standard error.
+//   replace_helper [--as UID:GID] [--no-exchange] APP_PATH
+#include "AppDelegate.h"
+#include "Objects/SessionDetails.h"
+#include "Platform/BundleReplacer.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <stdio.h>
+#include <unistd.h>
+
+#include <grp.h>
+
+int main(int argc, char** argv)
+{
+    QByteArray appPath;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--as" && i + 1 < argc) {
+            const QList<QByteArray> ids = QByteArray(argv[++i]).split(':');
+            // Permission bits mean nothing to root; the unwritable-folder cases need an ordinary user.
+            if (ids.size() != 2 || ::setgroups(0, nullptr) != 0 || ::setgid(ids[1].toUInt()) != 0 ||
+                ::setuid(ids[0].toUInt()) != 0) {
+                perror("cannot change user");
+                return 3;
+            }
+        } else if (arg == "--no-exchange") {
+            BundleReplacer::setExchangeEnabled(false);
+        } else {
+            appPath = arg;
+        }
+    }
+    SessionDetails* session = SessionDetails::getInstance();
+    session->setPluginAppPath(QString::fromLocal8Bit(appPath));
+    session->setIsAppReplaceFlag(true);
+    AppDelegate delegate;
+    delegate.getorvoPluginAppVersion();
+    delegate.applicationWillTerminate();
+    return 0;
+}

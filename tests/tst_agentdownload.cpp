@@ -1,0 +1,271 @@
+#include "Handlers/JoinProgressWindow.h"
+#include "Handlers/OrvoDmgDownloader.h"
+#include "Objects/SessionDetails.h"
+#include "Platform/NotificationCenter.h"
+#include "Platform/Tls.h"
+#include "ProvisioningFixtures.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace ProvisioningFixtures;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Records what a download reports, in order.
+struct Recorder : UrlDownloadDelegate
+{
+    QStringList events;
+    void downloadDidBegin(UrlDownload*) override { events << QStringLiteral("begin"); }
+    void downloadDidFail(UrlDownload*, const DownloadError& error) override
+    {
+        events << QStringLiteral("fail %1 %2").arg(error.code).arg(error.localizedDescription);
+    }
+    void downloadDidFinish(UrlDownload*) override { events << QStringLiteral("finish"); }
+};
+
+} // namespace
+
+class TestAgentDownload : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void download_data();
+    void download();
+    void failures_data();
+    void failures();
+    void downloadObject_data();
+    void downloadObject();
+
+private:
+    QString agentFolder() const
+    {
+        return m_dir.filePath(QStringLiteral("home/Library/Application Support/OrvoMeetingNative"));
+    }
+    QString imagePath() const { return agentFolder() + QStringLiteral("/OrvoMac.dmg"); }
+    void configure(const QJsonObject& imageOptions);
+
+    QTemporaryDir m_dir;
+    Standin m_service;
+    QByteArray m_image;
+    QList<const void*> m_retries;
+};
+
+void TestAgentDownload::initTestCase()
+{
+    QVERIFY(makeTestCertificates(m_dir.filePath(QStringLiteral("certs"))));
+    QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("work"))));
+    qputenv("SSL_CERT_FILE", m_dir.filePath(QStringLiteral("certs/ca.pem")).toLocal8Bit());
+    QCOMPARE(Tls::trustCertificatesFromEnvironment(), 1);
+    QVERIFY(m_service.start(m_dir.filePath(QStringLiteral("certs")), m_dir.filePath(QStringLiteral("work"))));
+    qputenv("HOME", m_dir.filePath(QStringLiteral("home")).toLocal8Bit());
+    qputenv("ORVO_SYSTEM_ROOT", m_dir.filePath(QStringLiteral("root")).toLocal8Bit());
+    // A disk-image tool that attaches nothing: with an agent in place the install stops after it.
+    QVERIFY(writeFile(m_dir.filePath(QStringLiteral("root/usr/bin/hdiutil")), "#!/bin/sh\nexit 0\n", 0755));
+    m_image.resize(3 * 1024 * 1024 + 17);
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(m_image.data()), m_image.size() / 4);
+    QVERIFY(writeFile(m_dir.filePath(QStringLiteral("OrvoMac.dmg")), m_image));
+    NotificationCenter::defaultCenter().addObserver(this, QStringLiteral("RetryDMGDownloadig"), nullptr,
+                                                    [this](const Notification& n) { m_retries << n.object; });
+}
+
+void TestAgentDownload::init()
+{
+    QDir(agentFolder()).removeRecursively();
+    QDir(m_dir.filePath(QStringLiteral("root/System"))).removeRecursively();
+    QDir(m_dir.filePath(QStringLiteral("root/etc"))).removeRecursively();
+    QVERIFY(QDir().mkpath(agentFolder() + QStringLiteral("/Orvo.app")));
+    m_retries.clear();
+    SessionDetails* s = SessionDetails::getInstance();
+    s->setWebServerName(m_service.host());
+    s->setIsCdnAvailable(false);
+    s->setCdnUrl(std::nullopt);
+    s->setRetryCounter(5);
+}
+
+void TestAgentDownload::configure(const QJsonObject& imageOptions)
+{
+    QJsonObject options = imageOptions;
+    options.insert(QStringLiteral("file"), m_dir.filePath(QStringLiteral("OrvoMac.dmg")));
+    const QJsonObject files{{QStringLiteral("/cdn/OrvoMac.dmg"), m_dir.filePath(QStringLiteral("OrvoMac.dmg"))}};
+    m_service.configure(
+        QJsonDocument(QJsonObject{{QStringLiteral("agentImage"), options}, {QStringLiteral("files"), files}}).toJson());
+}
+
+void TestAgentDownload::download_data()
+{
+    QTest::addColumn<bool>("cdn");
+    QTest::addColumn<QString>("systemFile"); // which system file is there
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("userAgent");
+    QTest::addColumn<bool>("olderImage");
+    QTest::newRow("service location, system version file") << false << "plist"
+                                                           << "/agent/OrvoMac.dmg"
+                                                           << "Mac OS X 10.15.7" << false;
+    QTest::newRow("content network, os-release, older image overwritten") << true << "os-release"
+                                                                          << "/cdn/OrvoMac.dmg"
+                                                                          << "Debian GNU/Linux 12" << true;
+    QTest::newRow("no system file") << false << "none"
+                                    << "/agent/OrvoMac.dmg"
+                                    << "(null) (null)" << false;
+}
+
+void TestAgentDownload::download()
+{
+    QFETCH(bool, cdn);
+    QFETCH(QString, systemFile);
+    QFETCH(QString, target);
+    QFETCH(QString, userAgent);
+    QFETCH(bool, olderImage);
+    if (systemFile == QLatin1String("plist")) {
+        QVERIFY(writeFile(m_dir.filePath(QStringLiteral("root/System/Library/CoreServices/SystemVersion.plist")),
+                          plist({{QStringLiteral("ProductName"), QStringLiteral("Mac OS X")},
+                                 {QStringLiteral("ProductVersion"), QStringLiteral("10.15.7")}})));
+    } else if (systemFile == QLatin1String("os-release")) {
+        QVERIFY(writeFile(
+            m_dir.filePath(QStringLiteral("root/etc/os-release")),
+            "PRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nNAME=\"Debian GNU/Linux\"\nVERSION_ID=\"12\"\n"));
+    }
+    if (olderImage) {
+        QVERIFY(writeFile(imagePath(), "an older image"));
+    }
+    SessionDetails* s = SessionDetails::getInstance();
+    if (cdn) {
+        s->setIsCdnAvailable(true);
+        s->setCdnUrl(QStringLiteral("https://%1/cdn/OrvoMac.dmg").arg(m_service.host()));
+    }
+    configure({});
+
+    OrvoDmgDownloader downloader;
+    LogCapture capture;
+    downloader.startDownLoadingOrvoMacDmg();
+    QTRY_VERIFY_WITH_TIMEOUT(capture.text().contains(QStringLiteral("dmg mount task termination status : 0\n")), 20000);
+    QCOMPARE(readFile(imagePath()), m_image);
+    QCOMPARE(QDir(agentFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             (QStringList{"Orvo.app", "OrvoMac.dmg"}));
+    QCOMPARE(s->retryCounter(), 0);
+    QVERIFY(m_retries.isEmpty());
+
+    const QString record = m_service.record();
+    QVERIFY2(record.startsWith(QStringLiteral("GET ") + target + QStringLiteral(" HTTP/1.1")), qPrintable(record));
+    QVERIFY2(record.contains(QStringLiteral("User-Agent: ") + userAgent + QStringLiteral("\r\n")) ||
+                 record.contains(QStringLiteral("User-Agent: ") + userAgent + QLatin1Char('\n')),
+             qPrintable(record));
+    const QString log = capture.text();
+    const QString name = QStringLiteral("-[OrvoDmgDownloader startDownLoadingOrvoMacDmg] : ");
+    QVERIFY(log.contains(name + QStringLiteral("Orvo Dmg Url : https://%1%2\n").arg(m_service.host(), target)));
+    const QStringList product =
+        userAgent == QLatin1String("(null) (null)")
+            ? QStringList{"(null)", "(null)"}
+            : QStringList{userAgent.section(QLatin1Char(' '), 0, -2), userAgent.section(QLatin1Char(' '), -1)};
+    QVERIFY(log.contains(name + QStringLiteral("System version details ") + product[0] + '\n'));
+    QVERIFY(log.contains(name + QStringLiteral("System version : ") + product[1] + '\n'));
+    // The one line without the operation's name.
+    QVERIFY(log.contains(QStringLiteral("] destination path : ") + imagePath() + '\n'));
+    const qsizetype begun =
+        log.indexOf(QStringLiteral("-[OrvoDmgDownloader downloadDidBegin:] : downloadDidstarted\n"));
+    const qsizetype finished =
+        log.indexOf(QStringLiteral("-[OrvoDmgDownloader downloadDidFinish:] : downloadDidFinish\n"));
+    QVERIFY(begun > 0 && finished > begun);
+}
+
+void TestAgentDownload::failures_data()
+{
+    QTest::addColumn<QJsonObject>("options");
+    QTest::addColumn<QString>("url"); // empty: the service's own location
+    QTest::addColumn<QString>("description");
+    QTest::newRow("dropped") << QJsonObject{{QStringLiteral("drop_after"), 100000}} << QString()
+                             << "The network connection was lost.";
+    QTest::newRow("not found") << QJsonObject{{QStringLiteral("status"), 404}} << QString()
+                               << "The server answered with HTTP status 404.";
+    QTest::newRow("server error") << QJsonObject{{QStringLiteral("status"), 503}} << QString()
+                                  << "The server answered with HTTP status 503.";
+    QTest::newRow("redirect to plain http")
+        << QJsonObject{{QStringLiteral("status"), 302},
+                       {QStringLiteral("headers"),
+                        QJsonObject{{QStringLiteral("Location"), QStringLiteral("http://127.0.0.1:1/OrvoMac.dmg")}}}}
+        << QString() << "unsupported URL";
+    QTest::newRow("plain http refused") << QJsonObject{} << "http://%1/agent/OrvoMac.dmg"
+                                        << "unsupported URL";
+    QTest::newRow("file URL refused") << QJsonObject{} << "file:///etc/passwd"
+                                      << "unsupported URL";
+}
+
+void TestAgentDownload::failures()
+{
+    QFETCH(QJsonObject, options);
+    QFETCH(QString, url);
+    QFETCH(QString, description);
+    configure(options);
+    QVERIFY(writeFile(imagePath(), "an older image"));
+    SessionDetails* s = SessionDetails::getInstance();
+    if (!url.isEmpty()) {
+        s->setIsCdnAvailable(true);
+        s->setCdnUrl(url.contains(QLatin1String("%1")) ? url.arg(m_service.host()) : url);
+    }
+    const QString failingUrl =
+        url.isEmpty() ? QStringLiteral("https://%1/agent/OrvoMac.dmg").arg(m_service.host()) : *s->cdnUrl();
+    JoinProgressWindow::getInstance()->showWindow(nullptr);
+
+    OrvoDmgDownloader downloader;
+    LogCapture capture;
+    downloader.startDownLoadingOrvoMacDmg();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_retries.isEmpty(), 20000);
+    QCOMPARE(m_retries, QList<const void*>{&downloader});
+    const QString log = capture.text();
+    const QString name = QStringLiteral("-[OrvoDmgDownloader download:didFailWithError:] : ");
+    QVERIFY2(log.contains(name + QStringLiteral("Download failed! Error - ") + description + ' ' + failingUrl + " \n"),
+             qPrintable(log));
+    QVERIFY(log.contains(name + QStringLiteral("Download failed! Whole Error - Error Domain=NSURLErrorDomain")));
+    QVERIFY(!log.contains(QStringLiteral("downloadDidFinish")));
+    // Nothing half-written stays, and the older image is as it was.
+    QCOMPARE(QDir(agentFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             (QStringList{"Orvo.app", "OrvoMac.dmg"}));
+    QCOMPARE(readFile(imagePath()), QByteArray("an older image"));
+    QVERIFY(JoinProgressWindow::getInstance()->loadedWindow()->isVisible());
+}
+
+void TestAgentDownload::downloadObject_data()
+{
+    QTest::addColumn<QJsonObject>("options");
+    QTest::addColumn<QString>("destination"); // relative to the agent folder
+    QTest::addColumn<bool>("overwrite");
+    QTest::addColumn<QStringList>("events");
+    QTest::newRow("idle time-out") << QJsonObject{{QStringLiteral("never_answer"), true}} << "OrvoMac.dmg" << true
+                                   << QStringList{"begin", "fail -1001 The request timed out."};
+    QTest::newRow("destination folder missing")
+        << QJsonObject{} << "missing/OrvoMac.dmg" << true << QStringList{"begin", "fail -3000 cannot create file"};
+    QTest::newRow("existing file without overwrite")
+        << QJsonObject{} << "OrvoMac.dmg" << false << QStringList{"begin", "fail -3005 cannot move file"};
+    QTest::newRow("empty body") << QJsonObject{{QStringLiteral("body"), QString()}} << "OrvoMac.dmg" << true
+                                << QStringList{"begin", "finish"};
+}
+
+void TestAgentDownload::downloadObject()
+{
+    QFETCH(QJsonObject, options);
+    QFETCH(QString, destination);
+    QFETCH(bool, overwrite);
+    QFETCH(QStringList, events);
+    configure(options);
+    QVERIFY(writeFile(imagePath(), "an older image"));
+    Recorder recorder;
+    UrlDownload download;
+    const QUrl url(QStringLiteral("https://%1/agent/OrvoMac.dmg").arg(m_service.host()));
+    QVERIFY(download.initWithRequest(UrlRequest(url, 0, 1s), &recorder));
+    download.setDestination(agentFolder() + '/' + destination, overwrite);
+    QTRY_COMPARE_WITH_TIMEOUT(recorder.events.size(), 2, 20000);
+    QCOMPARE(recorder.events, events);
+    QCOMPARE(readFile(imagePath()), QByteArray(events.last() == "finish" ? "" : "an older image"));
+    QCOMPARE(QDir(agentFolder()).entryList(QDir::Files | QDir::Hidden), QStringList{"OrvoMac.dmg"});
+}
+
+QTEST_MAIN(TestAgentDownload)
+#include "tst_agentdownload.moc"

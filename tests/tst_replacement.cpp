@@ -1,0 +1,347 @@
+#include "Platform/FileManager.h"
+#include "TestSupport.h"
+
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString bundleName = QStringLiteral("Orvo Wendra Customer Plugin.app");
+const QString executableName = QStringLiteral("/Contents/MacOS/Orvo Wendra Customer Plugin");
+const QString stagingFolder = QStringLiteral("/Library/Application Support/OrvoCustomerPluginNativeFolder/");
+const QString exitName = QStringLiteral("-[AppDelegate applicationWillTerminate:] ");
+// Root ignores permission bits, so as root the helper runs as this ordinary user (no account needed).
+const QString otherUser = QStringLiteral("65534:65534");
+
+QString readText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+bool writeFile(const QString& path, const QByteArray& data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+// A startable bundle: the plugin's own executable, its Info.plist with version, and payload files whose contents
+// differ between versions.
+bool makeBundle(const QString& path, const QString& version, int payloadFiles)
+{
+    const QString payload = path + QStringLiteral("/Contents/Resources/payload");
+    QByteArray info = readText(QStringLiteral(ORVO_BUNDLE_DIR "/Contents/Info.plist")).toUtf8();
+    info.replace("<string>" ORVO_PLUGIN_VERSION "</string>", "<string>" + version.toUtf8() + "</string>");
+    bool ok = QDir().mkpath(payload) && QDir().mkpath(path + QStringLiteral("/Contents/MacOS")) &&
+              QFile::copy(QStringLiteral(ORVO_BUNDLE_EXECUTABLE), path + executableName) &&
+              writeFile(path + QStringLiteral("/Contents/Info.plist"), info) &&
+              ::symlink("payload", QFile::encodeName(path + QStringLiteral("/Contents/Resources/current"))) == 0;
+    for (int i = 0; ok && i < payloadFiles; ++i) {
+        ok = writeFile(payload + QStringLiteral("/f%1").arg(i),
+                       QByteArray(16384, char('a' + i % 26)) + version.toUtf8());
+    }
+    return ok;
+}
+
+// Every entry under path with its mode, and its contents or link target: equal lists mean equal trees.
+QStringList tree(const QString& path)
+{
+    QStringList out;
+    QDirIterator it(path, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    for (QString entry = path; !entry.isEmpty(); entry = it.hasNext() ? it.next() : QString()) {
+        struct stat st;
+        if (::lstat(QFile::encodeName(entry).constData(), &st) != 0) {
+            return {QStringLiteral("missing")};
+        }
+        QString line = entry.mid(path.size()) + QLatin1Char(' ') + QString::number(st.st_mode, 8);
+        if (S_ISLNK(st.st_mode)) {
+            char target[256] = {};
+            ::readlink(QFile::encodeName(entry).constData(), target, sizeof target - 1);
+            line += QLatin1Char(' ') + QString::fromLocal8Bit(target);
+        } else if (S_ISREG(st.st_mode)) {
+            QFile file(entry);
+            file.open(QIODevice::ReadOnly);
+            line += QLatin1Char(' ') + QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1).toHex();
+        }
+        out << line;
+    }
+    out.sort();
+    return out;
+}
+
+// Starts the bundle as the customer would and returns the version it reports ("" when it does not start).
+QString startedVersion(const QString& app, const QString& home)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    process.setProcessEnvironment(env);
+    process.start(app + executableName);
+    static const QRegularExpression reported(QStringLiteral("local Orvo Wendra Customer Plugin App version : (\\S+)"));
+    const QString log = home + QStringLiteral("/Library/Logs/OrvoWendra/OrvoPlugin/orvoPlugin.log");
+    QString version;
+    for (QDeadlineTimer deadline(20000); version.isEmpty() && !deadline.hasExpired();) {
+        const bool finished = process.waitForFinished(20);
+        version = reported.match(readText(log)).captured(1);
+        if (finished || process.state() == QProcess::NotRunning) {
+            break;
+        }
+    }
+    process.kill();
+    process.waitForFinished();
+    return version;
+}
+
+bool chownTree(const QString& path, uid_t uid, gid_t gid)
+{
+    bool ok = ::lchown(QFile::encodeName(path).constData(), uid, gid) == 0;
+    QDirIterator it(path, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (ok && it.hasNext()) {
+        ok = ::lchown(QFile::encodeName(it.next()).constData(), uid, gid) == 0;
+    }
+    return ok;
+}
+
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                  QDir::Unsorted);
+}
+
+QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+enum Setup
+{
+    Plain = 0,
+    NothingStaged = 1,
+    ReadOnlyParent = 2,
+    UnreadableStagedFile = 4,
+    NoRunningBundle = 8,
+    Leftovers = 16,
+    NoExchange = 32,
+    AnotherReplacementRuns = 64,
+};
+
+// A home with a staged new bundle (2.0), and the running old bundle (1.0) in a folder of its own.
+class Fixture
+{
+public:
+    Fixture(const QString& appName, int payloadFiles)
+        : home(dir.filePath(QStringLiteral("home"))), staged(home + stagingFolder + bundleName),
+          apps(dir.filePath(QStringLiteral("apps"))), app(apps + QLatin1Char('/') + appName),
+          old(dir.filePath(QStringLiteral("old.app")))
+    {
+        ok = makeBundle(old, QStringLiteral("1.0"), payloadFiles) &&
+             makeBundle(staged, QStringLiteral("2.0"), payloadFiles) && QDir().mkpath(apps) && restoreOld();
+        oldTree = tree(old);
+        newTree = tree(staged);
+    }
+    bool restoreOld()
+    {
+        FileManager::defaultManager().removeItem(app);
+        return FileManager::defaultManager().copyItem(old, app);
+    }
+    QProcess* startHelper(const QStringList& options = {})
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), home);
+        helper.setProcessEnvironment(env);
+        helper.start(QStringLiteral(ORVO_REPLACE_HELPER), options + QStringList{app});
+        return &helper;
+    }
+
+    QTemporaryDir dir;
+    QString home, staged, apps, app, old;
+    QStringList oldTree, newTree;
+    QProcess helper;
+    bool ok = false;
+};
+
+} // namespace
+
+class TestReplacement : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void atExit_data();
+    void atExit();
+    void earlierStagedBundleIsNotInstalled();
+    void killAtAnyPoint();
+};
+
+void TestReplacement::atExit_data()
+{
+    QTest::addColumn<QString>("appName");
+    QTest::addColumn<int>("setup");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("outcome");
+
+    const QString copied = QStringLiteral("Updated Customer Plugin app Copied to %APP%");
+    QTest::newRow("success") << bundleName << int(Plain) << copied << "new";
+    QTest::newRow("bundle renamed by the user") << "My Plugin.app" << int(Plain) << copied << "new";
+    QTest::newRow("leftovers of a cut-short run") << bundleName << int(Leftovers) << copied << "new";
+    QTest::newRow("another replacement at work beside it")
+        << bundleName << int(Leftovers | AnotherReplacementRuns) << copied << "new";
+    QTest::newRow("file system without the swap") << bundleName << int(NoExchange) << copied << "new";
+    QTest::newRow("staged bundle gone") << bundleName << int(NothingStaged)
+                                        << "There is No Updated Plugin App Present in %HOME%" + stagingFolder << "old";
+    QTest::newRow("read-only parent") << bundleName << int(ReadOnlyParent)
+                                      << "Failed to Remove Existing old Customer plugin app (1.0) in folder %APP%"
+                                      << "old";
+    QTest::newRow("running bundle gone") << bundleName << int(NoRunningBundle)
+                                         << "Failed to Remove Existing old Customer plugin app (0) in folder %APP%"
+                                         << "missing";
+    QTest::newRow("unreadable file in the staged bundle")
+        << bundleName << int(UnreadableStagedFile) << "Failed to copy Updated Customer plugin app to folder %APP%"
+        << "old";
+}
+
+void TestReplacement::atExit()
+{
+    QFETCH(QString, appName);
+    QFETCH(int, setup);
+    QFETCH(QString, line);
+    QFETCH(QString, outcome);
+    Fixture f(appName, 4);
+    QVERIFY(f.ok);
+    QByteArray leftover = QFile::encodeName(f.apps + QStringLiteral("/.") + appName + QStringLiteral(".replace-"));
+    QVERIFY(!(setup & Leftovers) || (QDir().mkpath(QString::fromUtf8(leftover + "a1b2c3/Contents")) &&
+                                     writeFile(QString::fromUtf8(leftover + "Zz09_x"), "cut short")));
+    QVERIFY(!(setup & NothingStaged) || FileManager::defaultManager().removeItem(f.staged));
+    QVERIFY(!(setup & NoRunningBundle) || FileManager::defaultManager().removeItem(f.app));
+    QVERIFY(!(setup & UnreadableStagedFile) ||
+            ::chmod(QFile::encodeName(f.staged + QStringLiteral("/Contents/Resources/payload/f3")), 0) == 0);
+    QVERIFY(!(setup & ReadOnlyParent) || ::chmod(QFile::encodeName(f.apps), 0555) == 0);
+    QStringList options;
+    if (::geteuid() == 0) {
+        QVERIFY(chownTree(f.dir.path(), 65534, 65534));
+        options << QStringLiteral("--as") << otherUser;
+    }
+    if (setup & NoExchange) {
+        options << QStringLiteral("--no-exchange");
+    }
+
+    // A replacement in progress holds a shared lock on the folder; its hidden copy must survive ours.
+    const int lock = ::open(QFile::encodeName(f.apps).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    QVERIFY(!(setup & AnotherReplacementRuns) || ::flock(lock, LOCK_SH) == 0);
+    QProcess* helper = f.startHelper(options);
+    QVERIFY(helper->waitForFinished(60000));
+    ::close(lock);
+    ::chmod(QFile::encodeName(f.apps), 0755);
+    if (helper->exitCode() == 3) {
+        QSKIP("cannot run the helper as an ordinary user here");
+    }
+    const QString log = QString::fromUtf8(helper->readAllStandardError());
+    line.replace(QStringLiteral("%APP%"), f.app).replace(QStringLiteral("%HOME%"), f.home);
+    const qsizetype initiated = log.indexOf(exitName + QStringLiteral("Updated Customer Plugin Downloaded from server "
+                                                                      "and Initiate to Copy \n"));
+    QVERIFY2(initiated >= 0 && log.indexOf(exitName + line + QLatin1Char('\n')) > initiated, qPrintable(log));
+    // The decision line, the outcome line and the closing banner, nothing more.
+    QCOMPARE(log.count(exitName), 3);
+
+    QCOMPARE(tree(f.app), outcome == "new" ? f.newTree : outcome == "old" ? f.oldTree : QStringList{"missing"});
+    if (outcome == "new") {
+        QCOMPARE(tree(f.staged), f.newTree);
+    }
+    // Nothing hidden is left beside the bundle, and no bundle appears under the staged name.
+    QStringList left = outcome == "missing" ? QStringList() : QStringList{appName};
+    if (setup & AnotherReplacementRuns) {
+        left << "." + appName + ".replace-Zz09_x"
+             << "." + appName + ".replace-a1b2c3";
+    }
+    QCOMPARE(sorted(entries(f.apps)), sorted(left));
+    if (outcome != "missing") {
+        QCOMPARE(startedVersion(f.app, f.dir.filePath(QStringLiteral("start"))), outcome == "new" ? "2.0" : "1.0");
+    }
+}
+
+void TestReplacement::earlierStagedBundleIsNotInstalled()
+{
+    Fixture f(bundleName, 4);
+    QVERIFY(f.ok);
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), f.home);
+    run.setProcessEnvironment(env);
+    run.start(f.app + executableName);
+    const QString log = f.home + QStringLiteral("/Library/Logs/OrvoWendra/OrvoPlugin/orvoPlugin.log");
+    QTRY_VERIFY_WITH_TIMEOUT(readText(log).contains(QStringLiteral("Plugin App version : 1.0")), 20000);
+    ::kill(static_cast<pid_t>(run.processId()), SIGTERM);
+    QVERIFY(run.waitForFinished(90000));
+    QVERIFY2(readText(log).contains(exitName + QStringLiteral("There is No Updated App downloaded from server.\n")),
+             qPrintable(readText(log)));
+    QCOMPARE(tree(f.app), f.oldTree);
+    QCOMPARE(tree(f.staged), f.newTree);
+}
+
+void TestReplacement::killAtAnyPoint()
+{
+    // Enough data that copying and removing take a while.
+    Fixture f(bundleName, 200);
+    QVERIFY(f.ok);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(f.startHelper()->waitForFinished(60000));
+    const int whole = int(clock.elapsed());
+    QCOMPARE(tree(f.app), f.newTree);
+
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator random(seed);
+    QStringList versions{QStringLiteral("1.0"), QStringLiteral("2.0")};
+    int endedOld = 0;
+    int endedNew = 0;
+    bool isNew = true;
+    for (int run = 0; run < 30; ++run) {
+        if (isNew) {
+            // The spare copy of the bundle that is no longer in place becomes the staged one: no copying needed.
+            const QString spare = f.old + QStringLiteral(".spare");
+            QVERIFY(QDir().rename(f.staged, spare) && QDir().rename(f.old, f.staged) && QDir().rename(spare, f.old));
+            f.oldTree.swap(f.newTree);
+            versions.swapItemsAt(0, 1);
+        }
+        QProcess* helper = f.startHelper();
+        // Whatever point the replacement has reached by then.
+        if (!helper->waitForFinished(int(random.bounded(quint32(whole) + 1)))) {
+            ::kill(static_cast<pid_t>(helper->processId()), SIGKILL);
+            QVERIFY(helper->waitForFinished(10000));
+        }
+        const QStringList now = tree(f.app);
+        QVERIFY2(now == f.oldTree || now == f.newTree,
+                 qPrintable(QStringLiteral("run %1, seed %2").arg(run).arg(seed)));
+        isNew = now == f.newTree;
+        (isNew ? endedNew : endedOld)++;
+        QCOMPARE(startedVersion(f.app, f.dir.filePath(QStringLiteral("start%1").arg(run))), versions[isNew ? 1 : 0]);
+    }
+    qInfo("seed %u, whole run %d ms: %d kills left the old bundle, %d the new", seed, whole, endedOld, endedNew);
+
+    // The next whole run clears what the killed ones left.
+    QVERIFY(f.restoreOld());
+    QVERIFY(f.startHelper()->waitForFinished(60000));
+    QCOMPARE(tree(f.app), f.newTree);
+    QCOMPARE(entries(f.apps), QStringList{bundleName});
+}
+
+QTEST_MAIN(TestReplacement)
+#include "tst_replacement.moc"

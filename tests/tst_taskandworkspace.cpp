@@ -1,0 +1,167 @@
+#include "Handlers/OrvoDmgDownloader.h"
+#include "Platform/PlatformException.h"
+#include "Platform/Task.h"
+#include "Platform/Workspace.h"
+#include "ProvisioningFixtures.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <unistd.h>
+
+#include <algorithm>
+
+using namespace ProvisioningFixtures;
+
+class TestTaskAndWorkspace : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void waitKeepsMainThreadTimerFiring();
+    void exitStatus_data();
+    void exitStatus();
+    void programThatCannotStart_data();
+    void programThatCannotStart();
+    void launch_data();
+    void launch();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestTaskAndWorkspace::initTestCase()
+{
+    qputenv("ORVO_SYSTEM_ROOT", m_dir.filePath(QStringLiteral("root")).toLocal8Bit());
+}
+
+void TestTaskAndWorkspace::waitKeepsMainThreadTimerFiring()
+{
+    // The tool waits for a file that only a main-thread timer creates: a blocking wait could never end well.
+    const QString flag = m_dir.filePath(QStringLiteral("flag"));
+    QVERIFY(writeFile(m_dir.filePath(QStringLiteral("root/usr/bin/waiter")),
+                      "#!/bin/sh\ni=0\nwhile [ ! -e \"$1\" ]; do i=$((i+1)); [ $i -gt 3000 ] && exit 9; sleep 0.01; "
+                      "done\nexit 0\n",
+                      0755));
+    int ticks = 0;
+    QTimer timer;
+    connect(&timer, &QTimer::timeout, this, [&] {
+        if (++ticks == 3) {
+            writeFile(flag, "");
+        }
+    });
+    timer.start(5);
+    Task task;
+    task.setLaunchPath(QStringLiteral("/usr/bin/waiter"));
+    task.setArguments({flag});
+    task.launch();
+    task.waitUntilExit();
+    QCOMPARE(task.terminationStatus(), 0);
+    QVERIFY(ticks >= 3);
+}
+
+void TestTaskAndWorkspace::exitStatus_data()
+{
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("recorded");
+    QTest::newRow("success, arguments as given")
+        << QByteArray("printf '%s|' \"$@\" > \"$REC\"; exit 0") << QStringList{"mount", "/a b/x.dmg", "", "*"} << 0
+        << QByteArray("mount|/a b/x.dmg||*|");
+    QTest::newRow("failure status") << QByteArray("exit 7") << QStringList{} << 7 << QByteArray();
+}
+
+void TestTaskAndWorkspace::exitStatus()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QByteArray, recorded);
+    const QString record = m_dir.filePath(QStringLiteral("record"));
+    QFile::remove(record);
+    qputenv("REC", record.toLocal8Bit());
+    QVERIFY(writeFile(m_dir.filePath(QStringLiteral("root/usr/bin/hdiutil")), "#!/bin/sh\n" + script + '\n', 0755));
+    QCOMPARE(OrvoDmgDownloader::runHdiutil(arguments), status);
+    QCOMPARE(readFile(record), recorded);
+}
+
+void TestTaskAndWorkspace::programThatCannotStart_data()
+{
+    QTest::addColumn<int>("mode"); // -1: missing
+    QTest::newRow("missing") << -1;
+    QTest::newRow("not executable") << 0644;
+}
+
+void TestTaskAndWorkspace::programThatCannotStart()
+{
+    QFETCH(int, mode);
+    const QString tool = m_dir.filePath(QStringLiteral("root/usr/bin/hdiutil"));
+    QFile::remove(tool);
+    if (mode >= 0) {
+        QVERIFY(writeFile(tool, "#!/bin/sh\nexit 0\n", mode));
+    }
+    QVERIFY_THROWS_EXCEPTION(PlatformException, OrvoDmgDownloader::runHdiutil({QStringLiteral("mount")}));
+    Task task;
+    task.setLaunchPath(QStringLiteral("/usr/bin/hdiutil"));
+    QVERIFY_THROWS_EXCEPTION(PlatformException, task.launch());
+    task.waitUntilExit(); // returns at once
+    QVERIFY_THROWS_EXCEPTION(PlatformException, task.terminationStatus());
+}
+
+void TestTaskAndWorkspace::launch_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<bool>("launched");
+    QTest::newRow("agent") << "agent" << true;
+    QTest::newRow("no bundle") << "none" << false;
+    QTest::newRow("no executable entry") << "no entry" << false;
+    QTest::newRow("executable missing") << "no executable" << false;
+    QTest::newRow("executable not executable") << "not executable" << false;
+    QTest::newRow("entry leads out of the bundle") << "escape" << false;
+}
+
+void TestTaskAndWorkspace::launch()
+{
+    QFETCH(QString, layout);
+    QFETCH(bool, launched);
+    const QString folder =
+        m_dir.filePath(QStringLiteral("launch-") +
+                       QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-')));
+    QDir(folder).removeRecursively();
+    const QString bundle = folder + QStringLiteral("/Orvo.app");
+    if (layout == QLatin1String("agent")) {
+        QVERIFY(makeRecordingAgent(bundle));
+    } else if (layout == QLatin1String("no entry")) {
+        QVERIFY(makeBundle(bundle, QStringLiteral("1"), QString(), "#!/bin/sh\n"));
+    } else if (layout == QLatin1String("no executable")) {
+        QVERIFY(makeBundle(bundle, QStringLiteral("1"), QStringLiteral("Orvo"), "#!/bin/sh\n"));
+        QVERIFY(QFile::remove(bundle + QStringLiteral("/Contents/MacOS/Orvo")));
+    } else if (layout == QLatin1String("not executable")) {
+        QVERIFY(makeBundle(bundle, QStringLiteral("1"), QStringLiteral("Orvo"), "#!/bin/sh\n"));
+        QVERIFY(QFile::setPermissions(bundle + QStringLiteral("/Contents/MacOS/Orvo"),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    } else if (layout == QLatin1String("escape")) {
+        QVERIFY(writeFile(bundle + QStringLiteral("/Contents/Info.plist"),
+                          plist({{QStringLiteral("CFBundleExecutable"), QStringLiteral("../../../x")}})));
+        QVERIFY(writeFile(folder + QStringLiteral("/x"), "#!/bin/sh\n", 0755));
+    }
+    OrvoDmgDownloader downloader;
+    QCOMPARE(downloader.workspaceLaunchApplication(bundle), launched);
+    if (launched) {
+        QTRY_VERIFY(!agentRecord(bundle).isEmpty());
+        QCOMPARE(recordedAgentArguments(bundle), OrvoDmgDownloader::agentLaunchArguments());
+        const QList<QByteArray> facts = agentRecord(bundle).split('\0');
+        QVERIFY(facts.contains("cwd=/"));
+        // A session of its own, not the plugin's.
+        QVERIFY(!facts.contains("sid=" + QByteArray::number(::getsid(0))));
+        QVERIFY(std::any_of(facts.begin(), facts.end(), [](const QByteArray& f) { return f.startsWith("sid="); }));
+        QVERIFY(facts.contains("stdin-null"));
+    }
+}
+
+QTEST_MAIN(TestTaskAndWorkspace)
+#include "tst_taskandworkspace.moc"
