@@ -17,6 +17,4 @@ public:
 
 private:
     ApiHandler() = default;
-
-    void checkOrvoPluginUpdate();
 };
