@@ -193,6 +193,10 @@ void TestPluginUpdater::staging()
     OrvoPluginUpdater updater;
     LogCapture capture;
     updater.checkOrvoPluginUpdate();
+    QVERIFY(updater.request());
+    QCOMPARE(updater.request()->httpMethod(), QStringLiteral("GET"));
+    QCOMPARE(updater.request()->timeoutInterval(), std::chrono::milliseconds(240000));
+    QCOMPARE(updater.request()->cachePolicy(), 0);
     QTRY_VERIFY_WITH_TIMEOUT(capture.text().contains(QStringLiteral("Dmg unmount task termination status")), 30000);
     const QString log = capture.text();
 
@@ -301,7 +305,7 @@ void TestPluginUpdater::startUpStagesWhileTheJoinWindowIsUp()
     delegate.applicationDidFinishLaunching();
     const auto joinWindowShown = [] {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (widget->isVisible()) {
+            if (widget->objectName() == QLatin1String("OrvoPluginWindowHandler") && widget->isVisible()) {
                 return true;
             }
         }
@@ -342,7 +346,9 @@ void TestPluginUpdater::selfUpdateAcrossProcesses()
         plugin.start(app + QStringLiteral("/Contents/MacOS/Orvo Wendra Customer Plugin"));
         const bool seen =
             QTest::qWaitFor([&] { return QString::fromUtf8(readFile(logFile).mid(from)).contains(awaited); }, 60000);
-        ::kill(static_cast<pid_t>(plugin.processId()), SIGTERM);
+        if (plugin.processId() > 0) {
+            ::kill(static_cast<pid_t>(plugin.processId()), SIGTERM);
+        }
         const bool ended = plugin.waitForFinished(60000);
         if (!ended) {
             plugin.kill();
