@@ -229,6 +229,10 @@ void TestPluginUpdater::staging()
     QVERIFY(!log.contains(QStringLiteral("EXCEPTION")));
 
     QCOMPARE(s->isAppReplaceFlag(), staged);
+    if (!earlier) {
+        // Made by the updater: owner only, as start-up makes it.
+        QCOMPARE(permissionBits(stagingFolder()), 0700);
+    }
     QCOMPARE(QDir(stagingFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              staged ? QStringList{bundleName} : QStringList{});
     QVERIFY(!QFile::exists(root(QStringLiteral("/Volumes/OrvoPlugin"))));

@@ -20,6 +20,7 @@ OrvoPluginUpdater* orvopluginObj = nullptr;
 QMutex classLock;
 
 constexpr auto downloadIdleTimeout = 240s;
+constexpr mode_t ownerOnlyFolder = 0700;
 
 QString stagingFolder()
 {
@@ -60,7 +61,8 @@ void OrvoPluginUpdater::downloadorvoPlugindmg()
         FileManager& manager = FileManager::defaultManager();
         const QString folder = stagingFolder();
         if (!manager.fileExists(folder)) {
-            manager.createDirectory(folder, true);
+            // Owner only, as start-up makes it: the folder also keeps the customer token's info file.
+            manager.createDirectory(folder, true, ownerOnlyFolder);
         }
         // Presence alone decides: an empty answer is used as it came, and fails as a download.
         const OptionalString answered = session->cxPluginDownloadUrl();
