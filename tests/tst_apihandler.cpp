@@ -58,6 +58,8 @@ void TestApiHandler::initTestCase()
         QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("work-") + QString::fromLatin1(name))));
     }
     qputenv("SSL_CERT_FILE", m_dir.filePath(QStringLiteral("trusted/ca.pem")).toLocal8Bit());
+    // An announced update starts the plugin download, which stages into the home folder.
+    qputenv("HOME", m_dir.filePath(QStringLiteral("home")).toLocal8Bit());
     QCOMPARE(Tls::trustCertificatesFromEnvironment(), 1);
     QVERIFY(m_service.start(m_dir.filePath(QStringLiteral("trusted")), m_dir.filePath(QStringLiteral("work-trusted"))));
     QVERIFY(m_untrusted.start(m_dir.filePath(QStringLiteral("untrusted")),
@@ -314,10 +316,10 @@ void TestApiHandler::pluginReplies_data()
     QTest::addColumn<bool>("updateNeeded");
     QTest::addColumn<OptionalString>("downloadUrl");
     const OptionalString none;
-    const OptionalString url(QStringLiteral("https://127.0.0.1/p.dmg?a=1"));
+    const OptionalString url(QStringLiteral("https://127.0.0.1:0/p.dmg?a=1"));
 
     QTest::newRow("update with url") << QByteArray("{\"representation\":{\"update\":true,\"download_url\":\"https://"
-                                                   "127.0.0.1/p.dmg?a=1\"}}")
+                                                   "127.0.0.1:0/p.dmg?a=1\"}}")
                                      << true << true << url;
     QTest::newRow("no update, empty url stored as it is")
         << QByteArray("{\"representation\":{\"update\":0,\"download_url\":\"\"}}") << true << false
@@ -326,7 +328,7 @@ void TestApiHandler::pluginReplies_data()
     QTest::newRow("no representation") << QByteArray("{\"update\":true}") << true << false << none;
     QTest::newRow("representation is an array") << QByteArray("{\"representation\":[]}") << false << false << none;
     QTest::newRow("update null after the url")
-        << QByteArray("{\"representation\":{\"download_url\":\"https://127.0.0.1/p.dmg?a=1\",\"update\":null}}")
+        << QByteArray("{\"representation\":{\"download_url\":\"https://127.0.0.1:0/p.dmg?a=1\",\"update\":null}}")
         << false << false << url;
 }
 

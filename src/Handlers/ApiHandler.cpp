@@ -1,5 +1,6 @@
 #include "Handlers/ApiHandler.h"
 
+#include "Handlers/OrvoPluginUpdater.h"
 #include "Objects/DataCentres.h"
 #include "Objects/SessionDetails.h"
 #include "Platform/ExceptionGuard.h"
@@ -148,7 +149,7 @@ bool ApiHandler::pluginUpdateCheckApi()
         }
         if (session->cxPluginUpdateNeeded()) {
             Log::write("%s Orvo Customer Plugin Updated Version Available ....", fullName);
-            getInstance()->checkOrvoPluginUpdate();
+            OrvoPluginUpdater::getInstance()->checkOrvoPluginUpdate();
         }
     });
     return result;
@@ -177,9 +178,4 @@ void ApiHandler::handlePluginReplyBody(const QByteArray& body)
             session->setCxPluginUpdateNeeded(value.truthValue());
         }
     }
-}
-
-void ApiHandler::checkOrvoPluginUpdate()
-{
-    // Hands over to the plugin updater, which downloads and stages the new plugin; arrives with the self-update.
 }

@@ -24,6 +24,4 @@ public:
 
 private:
     ApiHandler() = default;
-
-    void checkOrvoPluginUpdate();
 };

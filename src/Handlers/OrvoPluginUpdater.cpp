@@ -1,0 +1,164 @@
+#include "Handlers/OrvoPluginUpdater.h"
+
+#include "Handlers/OrvoDmgDownloader.h"
+#include "Objects/SessionDetails.h"
+#include "Platform/ExceptionGuard.h"
+#include "Platform/FileManager.h"
+#include "Platform/Log.h"
+#include "Platform/NotificationCenter.h"
+#include "Platform/Paths.h"
+#include "Platform/SystemRoot.h"
+#include "Platform/UrlText.h"
+
+#include <QMutex>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+OrvoPluginUpdater* orvopluginObj = nullptr;
+QMutex classLock;
+
+constexpr auto downloadIdleTimeout = 240s;
+constexpr mode_t ownerOnlyFolder = 0700;
+
+QString stagingFolder()
+{
+    return Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoCustomerPluginNativeFolder/");
+}
+
+} // namespace
+
+OrvoPluginUpdater::OrvoPluginUpdater() = default;
+
+OrvoPluginUpdater* OrvoPluginUpdater::getInstance()
+{
+    QMutexLocker locker(&classLock);
+    if (!orvopluginObj) {
+        orvopluginObj = new OrvoPluginUpdater;
+        Log::write("%s : Update Info Object Allocated", "+[OrvoPluginUpdater getInstance]");
+    }
+    return orvopluginObj;
+}
+
+void OrvoPluginUpdater::checkOrvoPluginUpdate()
+{
+    const char* fullName = "-[OrvoPluginUpdater checkOrvoPluginUpdate]";
+    ExceptionGuard::run(fullName, [&] {
+        if (SessionDetails::getInstance()->cxPluginUpdateNeeded()) {
+            downloadorvoPlugindmg();
+        } else {
+            Log::write("%s Orvo Wendra Customer Plugin has Latest Version.", fullName);
+        }
+    });
+}
+
+void OrvoPluginUpdater::downloadorvoPlugindmg()
+{
+    const char* fullName = "-[OrvoPluginUpdater downloadorvoPlugindmg]";
+    ExceptionGuard::run(fullName, [&] {
+        SessionDetails* session = SessionDetails::getInstance();
+        FileManager& manager = FileManager::defaultManager();
+        const QString folder = stagingFolder();
+        if (!manager.fileExists(folder)) {
+            // Owner only, as start-up makes it: the folder also keeps the customer token's info file.
+            manager.createDirectory(folder, true, ownerOnlyFolder);
+        }
+        // Presence alone decides: an empty answer is used as it came, and fails as a download.
+        const OptionalString answered = session->cxPluginDownloadUrl();
+        const QString text = answered ? Log::format("%@", {answered})
+                                      : Log::format("https://%@/agent/OrvoPlugin.dmg", {session->webServerName()});
+        const std::optional<QUrl> url = UrlText::urlWithString(text);
+        Log::write("%s : OrvoPlugin Dmg Url : %@", fullName,
+                   url ? QString::fromUtf8(url->toEncoded()) : QStringLiteral("(null)"));
+        UrlRequest request(url, 0, downloadIdleTimeout);
+        request.setHttpMethod(QStringLiteral("GET"));
+        const bool made = initWithRequest(request, this);
+        const QString destination = Paths::appendingPathComponent(folder, QStringLiteral("OrvoPlugin.dmg//"));
+        if (!made) {
+            Log::write("%s : Download failed", fullName);
+        } else {
+            // Only a download this call made is pointed at the file; an earlier one keeps writing undisturbed.
+            setDestination(destination, true);
+        }
+        Log::write("%s destination path : %@", fullName, destination);
+    });
+}
+
+void OrvoPluginUpdater::downloadDidBegin(UrlDownload* /*download*/)
+{
+    const char* fullName = "-[OrvoPluginUpdater downloadDidBegin:]";
+    ExceptionGuard::run(fullName, [&] { Log::write("%s : downloadDidstarted", fullName); });
+}
+
+void OrvoPluginUpdater::downloadDidFail(UrlDownload* /*download*/, const DownloadError& error)
+{
+    const char* fullName = "-[OrvoPluginUpdater download:didFailWithError:]";
+    ExceptionGuard::run(fullName, [&] {
+        Log::write("%s : Download failed! Error - %@ %@ ", fullName, error.localizedDescription,
+                   error.failingUrlString);
+        Log::write("%s : Download failed! Whole Error - %@", fullName, error.description());
+        NotificationCenter::defaultCenter().post(QStringLiteral("RetryDMGDownloadig"), this);
+    });
+}
+
+void OrvoPluginUpdater::downloadDidFinish(UrlDownload* /*download*/)
+{
+    const char* fullName = "-[OrvoPluginUpdater downloadDidFinish:]";
+    ExceptionGuard::run(fullName, [&] {
+        Log::write("%s : downloadDidFinish", fullName);
+        mountingOrvoPluginDmg();
+    });
+}
+
+void OrvoPluginUpdater::mountingOrvoPluginDmg()
+{
+    const char* fullName = "-[OrvoPluginUpdater mountingOrvoPluginDmg]";
+    ExceptionGuard::run(fullName, [&] {
+        const QString image =
+            Paths::homeDirectory() +
+            QStringLiteral("/Library/Application Support/OrvoCustomerPluginNativeFolder/OrvoPlugin.dmg");
+        const int status = OrvoDmgDownloader::runHdiutil({QStringLiteral("mount"), image});
+        Log::write("%s : dmg mount task termination status : %d", fullName, status);
+        copyAppFile();
+    });
+}
+
+void OrvoPluginUpdater::copyAppFile()
+{
+    const char* fullName = "-[OrvoPluginUpdater copyAppFile]";
+    ExceptionGuard::run(fullName, [&] {
+        FileManager& manager = FileManager::defaultManager();
+        const QString folder = stagingFolder();
+        const QString staged = Log::format("%@Orvo Wendra Customer Plugin.app", {folder});
+        if (manager.fileExists(staged)) {
+            if (manager.removeItem(staged)) {
+                Log::write("%s : Existing Updated Orvo Plugin Removed in folder %@", fullName, folder);
+            }
+        } else {
+            Log::write("%s : No Existing Updated Orvo Plugin Present in folder %@", fullName, folder);
+        }
+        if (manager.copyItem(
+                SystemRoot::path(QStringLiteral("/Volumes/OrvoPlugin/Orvo Wendra Customer Plugin.app")),
+                Paths::appendingPathComponent(folder, QStringLiteral("/Orvo Wendra Customer Plugin.app")))) {
+            SessionDetails::getInstance()->setIsAppReplaceFlag(true);
+            Log::write("%s : Orvo Wendra Customer Plugin.app file copied to  OrvoCustomerPluginNative folder",
+                       fullName);
+        }
+        unMountingOrvoPluginDmg();
+        const QString image = Log::format("%@OrvoPlugin.dmg", {folder});
+        if (manager.fileExists(image)) {
+            manager.removeItem(image);
+        }
+    });
+}
+
+void OrvoPluginUpdater::unMountingOrvoPluginDmg()
+{
+    const char* fullName = "-[OrvoPluginUpdater unMountingOrvoPluginDmg]";
+    ExceptionGuard::run(fullName, [&] {
+        const int status =
+            OrvoDmgDownloader::runHdiutil({QStringLiteral("detach"), QStringLiteral("/Volumes/OrvoPlugin")});
+        Log::write("%s : Dmg unmount task termination status : %d", fullName, status);
+    });
+}

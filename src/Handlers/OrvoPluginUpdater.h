@@ -1,0 +1,34 @@
+#pragma once
+
+#include "Platform/UrlDownload.h"
+#include "Platform/UrlDownloadDelegate.h"
+
+// The plugin updater: its own download and delegate. Fetches "OrvoPlugin.dmg" into the staging folder in the
+// background, attaches it, stages the new "Orvo Wendra Customer Plugin.app" there, detaches and deletes the image,
+// and raises the session record's replace flag for the replacement at exit. Reports only through the log.
+class OrvoPluginUpdater : public UrlDownload, public UrlDownloadDelegate
+{
+    Q_OBJECT
+
+public:
+    // The single updater the plugin uses, created on first use. It downloads at most once.
+    static OrvoPluginUpdater* getInstance();
+    // A plain updater; the plugin itself only uses getInstance.
+    OrvoPluginUpdater();
+
+    // Downloads when the session record says a newer plugin exists; otherwise logs that this one is current.
+    void checkOrvoPluginUpdate();
+    // Prepares the staging folder, chooses the URL (the service's answer, else the service's own location) and
+    // starts the download.
+    void downloadorvoPlugindmg();
+    void downloadDidBegin(UrlDownload* download) override;
+    void downloadDidFail(UrlDownload* download, const DownloadError& error) override;
+    void downloadDidFinish(UrlDownload* download) override;
+
+    // Attaches the downloaded image, then stages its bundle whatever the attach gave.
+    void mountingOrvoPluginDmg();
+    // Replaces the staged bundle with the image's, sets the replace flag when the copy worked, detaches and deletes
+    // the image.
+    void copyAppFile();
+    void unMountingOrvoPluginDmg();
+};
