@@ -1,5 +1,6 @@
 #include "ChildProcess.h"
 #include "Objects/DataCentres.h"
+#include "Platform/Bundle.h"
 #include "Platform/FileManager.h"
 #include "TestSupport.h"
 #include "XSession.h"
@@ -93,6 +94,15 @@ public:
                FileManager::defaultManager().copyItem(QStringLiteral(ORVO_AGENT_BUNDLE),
                                                       agentFolder() + QStringLiteral("Orvo.app"));
     }
+    // A copy of the test bundle in the machine's Applications folder, which the plugin may replace at exit.
+    QString installPlugin() const
+    {
+        const QString app = root(QStringLiteral("Applications/Orvo Wendra Customer Plugin.app"));
+        return QDir().mkpath(root(QStringLiteral("Applications"))) &&
+                       FileManager::defaultManager().copyItem(QStringLiteral(ORVO_TEST_BUNDLE_DIR), app)
+                   ? app
+                   : QString();
+    }
     // What the stand-in agent found when it was launched: its arguments and the join-details file.
     QJsonObject agentReport() const
     {
@@ -128,11 +138,13 @@ private slots:
     void joinWithInstalledAgent();
     void agentFetched();
     void failedDownloadKeepsProgressWindow();
+    void selfUpdateAtExit();
     void customerStartAfterInstallerStart();
     void liveLogRotatesWhileRunning();
 
 private:
-    bool startPlugin(ChildProcess& plugin, const Sandbox& box, const QStringList& arguments = {});
+    bool startPlugin(ChildProcess& plugin, const Sandbox& box, const QStringList& arguments = {},
+                     const QString& executable = QStringLiteral(ORVO_TEST_BUNDLE_EXECUTABLE));
     bool join(const ChildProcess& plugin, const QString& sessionId, const QString& name);
 
     QTemporaryDir m_shared;
@@ -147,10 +159,11 @@ void TestEndToEnd::initTestCase()
     QVERIFY(m_x.start());
 }
 
-bool TestEndToEnd::startPlugin(ChildProcess& plugin, const Sandbox& box, const QStringList& arguments)
+bool TestEndToEnd::startPlugin(ChildProcess& plugin, const Sandbox& box, const QStringList& arguments,
+                               const QString& executable)
 {
     plugin.setEnvironment(box.environment(m_x, m_shared.filePath(QStringLiteral("certs/ca.pem"))));
-    return plugin.start(QStringLiteral(ORVO_TEST_BUNDLE_EXECUTABLE), arguments);
+    return plugin.start(executable, arguments);
 }
 
 bool TestEndToEnd::join(const ChildProcess& plugin, const QString& sessionId, const QString& name)
@@ -304,6 +317,48 @@ void TestEndToEnd::failedDownloadKeepsProgressWindow()
     QCOMPARE(plugin.process().exitCode(), 0);
     QVERIFY(endsWithClosingBanner(box.log()));
     QCOMPARE(box.log().count(QStringLiteral("OrvoPlugin App terminated")), 1);
+}
+
+void TestEndToEnd::selfUpdateAtExit()
+{
+    Sandbox box;
+    QVERIFY(box.installAgent());
+    const QString app = box.installPlugin();
+    QVERIFY(!app.isEmpty());
+    const QString executable = app + QStringLiteral("/Contents/MacOS/Orvo Wendra Customer Plugin");
+    m_service.configure(
+        QStringLiteral("{\"plugin\":{\"update\":true,\"download_url\":\"https://%1/agent/OrvoPlugin.dmg\"},"
+                       "\"agent\":{\"update_needed\":false},\"pluginImage\":{\"file\":\"%2\"}}")
+            .arg(m_service.host(), QStringLiteral(ORVO_NEWER_PLUGIN_IMAGE))
+            .toUtf8());
+    QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), m_service.host(), QStringLiteral("eu"),
+                          QStringLiteral("tok-5")));
+    {
+        ChildProcess plugin;
+        QVERIFY(startPlugin(plugin, box, {}, executable));
+        // The newer plugin is staged in the background while the join window is up.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            box.log().contains(QStringLiteral("Plugin.app file copied to  OrvoCustomerPluginNative")), 60000);
+        QVERIFY(join(plugin, QStringLiteral("111 222 333"), QStringLiteral("Ed")));
+        QVERIFY2(plugin.waitForExit(120000), qPrintable(box.log()));
+    }
+    QVERIFY(box.log().contains(QStringLiteral("Updated Customer Plugin app Copied to ") + app));
+    QCOMPARE(Bundle::infoDictionaryText(app, QStringLiteral("CFBundleShortVersionString")).value_or(QString()),
+             QStringLiteral(ORVO_NEWER_PLUGIN_VERSION));
+
+    // The next start runs the new version and says so to the service.
+    m_service.configure(noUpdates.toUtf8());
+    ChildProcess next;
+    QVERIFY(startPlugin(next, box, {}, executable));
+    const QString window = m_x.findWindow(joinTitle, next.processId());
+    QVERIFY(!window.isEmpty());
+    const QString log = box.log().mid(box.log().lastIndexOf(started));
+    QVERIFY(log.contains(QStringLiteral("local Orvo Wendra Customer Plugin App version : ") +
+                         QStringLiteral(ORVO_NEWER_PLUGIN_VERSION)));
+    QVERIFY(m_service.record().contains(QStringLiteral("&version=") + QStringLiteral(ORVO_NEWER_PLUGIN_VERSION) +
+                                        QStringLiteral("&cxp_token=tok-5 HTTP/1.1")));
+    QVERIFY(m_x.close(window));
+    QVERIFY(next.waitForExit(30000));
 }
 
 void TestEndToEnd::customerStartAfterInstallerStart()
