@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #ifdef ORVO_SANITIZERS
 #include <sanitizer/lsan_interface.h>
 #endif
@@ -29,6 +30,23 @@ std::function<void(int)> exitFunction = [](int status) {
     ::_exit(status);
 };
 
+// Whether Qt will find something to show windows on. Without a display Qt aborts in its platform plugin with a
+// core dump, so the plugin refuses to start instead, before it writes anything.
+bool displayAvailable(int argc, char** argv)
+{
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        if (!qEnvironmentVariableIsEmpty(name)) {
+            return true;
+        }
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 int Application::main(int argc, char** argv, const std::function<ApplicationDelegate*()>& makeDelegate)
@@ -37,6 +55,12 @@ int Application::main(int argc, char** argv, const std::function<ApplicationDele
     if (Paths::homeDirectory().isEmpty()) {
         std::fprintf(stderr, "Orvo Wendra Customer Plugin: no home folder (HOME is empty or unset and the user has no "
                              "password entry); nothing was written.\n");
+        return 1;
+    }
+    if (!displayAvailable(argc, argv)) {
+        std::fputs("No display to show the plugin's windows on (DISPLAY and WAYLAND_DISPLAY are not set): start it "
+                   "with QT_QPA_PLATFORM=offscreen, or run scripts/demo --headless.\n",
+                   stderr);
         return 1;
     }
     QApplication app(argc, argv);

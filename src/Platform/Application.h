@@ -9,7 +9,8 @@ class Application
 {
 public:
     // Creates Qt's application and the delegate, makes the launch calls and runs the event loop. The application
-    // does not quit when its last window closes; it ends only through terminate().
+    // does not quit when its last window closes; it ends only through terminate(). With no display to reach (and
+    // no platform chosen) it prints what to do and returns 1 before anything is created or written.
     static int main(int argc, char** argv, const std::function<ApplicationDelegate*()>& makeDelegate);
 
     // Runs the delegate's applicationWillTerminate once, flushes the standard streams and ends the process with

@@ -1,0 +1,425 @@
+#include "ChildProcess.h"
+#include "Objects/DataCentres.h"
+#include "Platform/Bundle.h"
+#include "Platform/FileManager.h"
+#include "TestSupport.h"
+#include "XSession.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <signal.h>
+
+namespace {
+
+const QString started = QStringLiteral("OrvoPlugin App Started");
+const QString closing = QStringLiteral("OrvoPlugin App terminated");
+const QString checkAnswered = QStringLiteral("-[ApiHandler pluginUpdateCheckApi] : Status code : 200");
+const QString noUpdates = QStringLiteral("{\"plugin\":{\"update\":false,\"download_url\":\"\"},"
+                                         "\"agent\":{\"update_needed\":false,\"download_url\":\"\"}}");
+const QString joinTitle = QStringLiteral("Orvo Wendra Customer Plugin");
+const QString progressTitle = QStringLiteral("Orvo Wendra - CustomerPlugin");
+const QStringList agentArguments{
+    QStringLiteral("-timestamps"),
+    QStringLiteral("{\"M3\":\"Agent downloaded time : 00:00:00 | Server : CDN\",\"M2\":\"Session Validated : "
+                   "00:00:00\",\"M1\":\"Join Launched time : 00:00:00\",\"M4\":\"Agent launched time : 00:00:00\"}")};
+const QStringList companionTools{QStringLiteral("OrvoCrashDetector"), QStringLiteral("WendraUserHandler"),
+                                 QStringLiteral("OWPreLogin"), QStringLiteral("OrvoPingAgent")};
+
+QString joinDetails(const QString& key, const QString& host, const QString& token, const QString& dc)
+{
+    return QStringLiteral("ORVO_MEETING_IND\n&key=%1&webServerName=%2&Cxp_token=%3&c_plugin=true&DC=%4&")
+        .arg(key, host, token, dc);
+}
+
+// Whether the log's last line is the closing banner.
+bool endsWithClosingBanner(const QString& log)
+{
+    return log.trimmed().section(QLatin1Char('\n'), -1).contains(closing);
+}
+
+QString readText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+bool writeInfoFile(const QString& path, const QString& host, const QString& dc, const QString& token)
+{
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
+           file.write(QStringLiteral("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
+                                     "<key>WebServer</key><string>%1</string><key>DC</key><string>%2</string>"
+                                     "<key>cxp_token</key><string>%3</string></dict></plist>")
+                          .arg(host, dc, token)
+                          .toUtf8()) > 0;
+}
+
+// One customer's machine: a home folder and a system root of its own, with the stand-in disk-image tool as
+// "/usr/bin/hdiutil".
+class Sandbox
+{
+public:
+    Sandbox()
+    {
+        QDir().mkpath(home());
+        QDir().mkpath(root(QStringLiteral("Volumes")));
+        QDir().mkpath(root(QStringLiteral("usr/bin")));
+        QDir().mkpath(root(QStringLiteral("System/Library/CoreServices")));
+        QFile::copy(QStringLiteral(ORVO_HDIUTIL_STANDIN), root(QStringLiteral("usr/bin/hdiutil")));
+        QFile version(root(QStringLiteral("System/Library/CoreServices/SystemVersion.plist")));
+        if (version.open(QIODevice::WriteOnly)) {
+            version.write("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>ProductName</key>"
+                          "<string>macOS</string><key>ProductVersion</key><string>14.5</string></dict></plist>");
+        }
+    }
+    QString home() const { return m_dir.filePath(QStringLiteral("home")); }
+    QString root(const QString& path) const { return m_dir.filePath(QStringLiteral("root/") + path); }
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    QString logFolder() const { return home() + QStringLiteral("/Library/Logs/OrvoWendra/OrvoPlugin/"); }
+    QString log() const { return readText(logFolder() + QStringLiteral("orvoPlugin.log")); }
+    QString agentFolder() const { return home() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/"); }
+    QString stagingFolder() const
+    {
+        return home() + QStringLiteral("/Library/Application Support/OrvoCustomerPluginNativeFolder/");
+    }
+    bool installAgent() const
+    {
+        return QDir().mkpath(agentFolder()) &&
+               FileManager::defaultManager().copyItem(QStringLiteral(ORVO_AGENT_BUNDLE),
+                                                      agentFolder() + QStringLiteral("Orvo.app"));
+    }
+    // A copy of the test bundle in the machine's Applications folder, which the plugin may replace at exit.
+    QString installPlugin() const
+    {
+        const QString app = root(QStringLiteral("Applications/Orvo Wendra Customer Plugin.app"));
+        return QDir().mkpath(root(QStringLiteral("Applications"))) &&
+                       FileManager::defaultManager().copyItem(QStringLiteral(ORVO_TEST_BUNDLE_DIR), app)
+                   ? app
+                   : QString();
+    }
+    // What the stand-in agent found when it was launched: its arguments and the join-details file.
+    QJsonObject agentReport() const
+    {
+        return QJsonDocument::fromJson(readText(agentFolder() + QStringLiteral("orvo-agent-report.json")).toUtf8())
+            .object();
+    }
+    // The environment the plugin starts with on this machine, showing its windows on display.
+    QProcessEnvironment environment(const XSession& display, const QString& caFile) const
+    {
+        QProcessEnvironment env = display.environment();
+        env.insert(QStringLiteral("HOME"), home());
+        env.insert(QStringLiteral("ORVO_SYSTEM_ROOT"), m_dir.filePath(QStringLiteral("root")));
+        env.insert(QStringLiteral("SSL_CERT_FILE"), caFile);
+        env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+        return env;
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+class TestEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void startWithoutDisplay_data();
+    void startWithoutDisplay();
+    void joinWithInstalledAgent_data();
+    void joinWithInstalledAgent();
+    void agentFetched();
+    void failedDownloadKeepsProgressWindow();
+    void selfUpdateAtExit();
+    void customerStartAfterInstallerStart();
+    void liveLogRotatesWhileRunning();
+
+private:
+    bool startPlugin(ChildProcess& plugin, const Sandbox& box, const QStringList& arguments = {},
+                     const QString& executable = QStringLiteral(ORVO_TEST_BUNDLE_EXECUTABLE));
+    bool join(const ChildProcess& plugin, const QString& sessionId, const QString& name);
+
+    QTemporaryDir m_shared;
+    XSession m_x;
+    Standin m_service;
+};
+
+void TestEndToEnd::initTestCase()
+{
+    QVERIFY(makeTestCertificates(m_shared.filePath(QStringLiteral("certs"))));
+    QVERIFY(m_service.start(m_shared.filePath(QStringLiteral("certs")), m_shared.path()));
+    QVERIFY(m_x.start());
+}
+
+bool TestEndToEnd::startPlugin(ChildProcess& plugin, const Sandbox& box, const QStringList& arguments,
+                               const QString& executable)
+{
+    plugin.setEnvironment(box.environment(m_x, m_shared.filePath(QStringLiteral("certs/ca.pem"))));
+    return plugin.start(executable, arguments);
+}
+
+bool TestEndToEnd::join(const ChildProcess& plugin, const QString& sessionId, const QString& name)
+{
+    // As a customer does: the session-ID field has the focus, Tab leads to the name, Return joins.
+    const QString window = m_x.findWindow(joinTitle, plugin.processId());
+    return !window.isEmpty() && m_x.type(window, sessionId) && m_x.key(window, QStringLiteral("Tab")) &&
+           m_x.type(window, name) && m_x.key(window, QStringLiteral("Return"));
+}
+
+void TestEndToEnd::startWithoutDisplay_data()
+{
+    QTest::addColumn<QStringList>("variables");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("nothing set") << QStringList() << QStringList() << true;
+    QTest::newRow("empty DISPLAY") << QStringList{QStringLiteral("DISPLAY")} << QStringList() << true;
+    QTest::newRow("platform argument") << QStringList()
+                                       << QStringList{QStringLiteral("-platform"), QStringLiteral("offscreen")}
+                                       << false;
+}
+
+void TestEndToEnd::startWithoutDisplay()
+{
+    QFETCH(QStringList, variables);
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, refused);
+    Sandbox box;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        env.remove(QString::fromLatin1(name));
+    }
+    for (const QString& name : variables) {
+        env.insert(name, QString());
+    }
+    env.insert(QStringLiteral("HOME"), box.home());
+    ChildProcess plugin;
+    plugin.setEnvironment(env);
+    QVERIFY(plugin.start(QStringLiteral(ORVO_TEST_BUNDLE_EXECUTABLE), arguments));
+    if (!refused) {
+        QTRY_VERIFY_WITH_TIMEOUT(box.log().contains(started), 20000);
+        return;
+    }
+    QVERIFY(plugin.waitForExit(20000));
+    QCOMPARE(plugin.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(plugin.process().exitCode(), 1);
+    const QByteArray said = plugin.output();
+    QCOMPARE(said.count('\n'), 1);
+    QVERIFY2(said.contains("QT_QPA_PLATFORM=offscreen") && said.contains("scripts/demo --headless"), said);
+    QVERIFY(QDir(box.home()).isEmpty());
+}
+
+void TestEndToEnd::joinWithInstalledAgent_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("dc");
+    QTest::addColumn<bool>("installerHost");
+    QTest::newRow("9 digits: the installer's host") << "123 456 789"
+                                                    << "123456789"
+                                                    << "eu" << true;
+    // The fourth digit names the data centre, whatever the installer said; the check then goes to that host.
+    QTest::newRow("10 digits, fourth 2: in") << "123-245-6789"
+                                             << "1232456789"
+                                             << "in" << false;
+}
+
+void TestEndToEnd::joinWithInstalledAgent()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, key);
+    QFETCH(QString, dc);
+    QFETCH(bool, installerHost);
+    Sandbox box;
+    QVERIFY(box.installAgent());
+    m_service.configure(noUpdates.toUtf8());
+    QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), m_service.host(), QStringLiteral("eu"),
+                          QStringLiteral("tok-1")));
+    ChildProcess plugin;
+    QVERIFY(startPlugin(plugin, box));
+    QVERIFY(join(plugin, typed, QStringLiteral("Ada Customer")));
+
+    QVERIFY2(plugin.waitForExit(120000), qPrintable(box.log()));
+    QCOMPARE(plugin.process().exitCode(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!box.agentReport().isEmpty(), 30000);
+    const QJsonObject report = box.agentReport();
+    QCOMPARE(report.value(QStringLiteral("arguments")).toVariant().toStringList(), agentArguments);
+    const QString host = installerHost ? m_service.host() : DataCentres::hostForCode(QStringLiteral("in"));
+    QCOMPARE(report.value(QStringLiteral("joinDetails")).toString(),
+             joinDetails(key, host, QStringLiteral("tok-1"), dc));
+    QCOMPARE(m_service.record().count(QStringLiteral("GET /api/v2/agent/check_update?agent_version=") +
+                                      QStringLiteral(ORVO_AGENT_VERSION) + QStringLiteral("&agent=mac%2032 HTTP")),
+             installerHost ? 1 : 0);
+    QVERIFY(endsWithClosingBanner(box.log()));
+}
+
+void TestEndToEnd::agentFetched()
+{
+    Sandbox box;
+    m_service.configure(QStringLiteral("{\"plugin\":{\"update\":false},\"agent\":{\"update_needed\":true,"
+                                       "\"download_url\":\"\"},\"agentImage\":{\"file\":\"%1\"}}")
+                            .arg(QStringLiteral(ORVO_AGENT_IMAGE))
+                            .toUtf8());
+    QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), m_service.host(), QStringLiteral("eu"),
+                          QStringLiteral("tok-2")));
+    ChildProcess plugin;
+    QVERIFY(startPlugin(plugin, box));
+    QVERIFY(join(plugin, QStringLiteral("987654321"), QStringLiteral("Bo")));
+
+    QVERIFY2(plugin.waitForExit(120000), qPrintable(box.log()));
+    QTRY_VERIFY_WITH_TIMEOUT(!box.agentReport().isEmpty(), 30000);
+    QCOMPARE(box.agentReport().value(QStringLiteral("arguments")).toVariant().toStringList(), agentArguments);
+    QCOMPARE(box.agentReport().value(QStringLiteral("joinDetails")).toString(),
+             joinDetails(QStringLiteral("987654321"), m_service.host(), QStringLiteral("tok-2"), QStringLiteral("eu")));
+    QVERIFY(m_service.record().contains(QStringLiteral("GET /agent/OrvoMac.dmg HTTP/1.1")));
+    QVERIFY(m_service.record().contains(QStringLiteral("User-Agent: macOS 14.5")));
+    for (const QString& tool : companionTools) {
+        QVERIFY2(QFileInfo(box.agentFolder() + tool).isExecutable(), qPrintable(tool));
+    }
+    QVERIFY(!QFile::exists(box.agentFolder() + QStringLiteral("OrvoMac.dmg")));
+    QVERIFY(QDir(box.root(QStringLiteral("Volumes"))).isEmpty());
+    const QString log = box.log();
+    QVERIFY(log.contains(QStringLiteral("dmg mount task termination status : 0")));
+    QVERIFY(log.contains(QStringLiteral("Dmg unmount task termination status : 0")));
+    QVERIFY(endsWithClosingBanner(log));
+}
+
+void TestEndToEnd::failedDownloadKeepsProgressWindow()
+{
+    Sandbox box;
+    // The image is cut off after a few bytes: the download fails.
+    m_service.configure(QStringLiteral("{\"plugin\":{\"update\":false},\"agent\":{\"update_needed\":true,"
+                                       "\"download_url\":\"\"},\"agentImage\":{\"file\":\"%1\",\"drop_after\":100}}")
+                            .arg(QStringLiteral(ORVO_AGENT_IMAGE))
+                            .toUtf8());
+    QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), m_service.host(), QStringLiteral("eu"),
+                          QString()));
+    ChildProcess plugin;
+    QVERIFY(startPlugin(plugin, box));
+    QVERIFY(join(plugin, QStringLiteral("987654321"), QStringLiteral("Cy")));
+
+    QTRY_VERIFY_WITH_TIMEOUT(box.log().contains(QStringLiteral("Download failed! Whole Error")), 60000);
+    const QString progress = m_x.findWindow(progressTitle, plugin.processId());
+    QVERIFY(!progress.isEmpty());
+    QVERIFY(m_x.findWindow(joinTitle, plugin.processId(), 0).isEmpty());
+    QVERIFY(plugin.process().state() == QProcess::Running);
+    QVERIFY(box.agentReport().isEmpty());
+
+    QVERIFY(m_x.close(progress));
+    QVERIFY2(plugin.waitForExit(30000), qPrintable(box.log()));
+    QCOMPARE(plugin.process().exitCode(), 0);
+    QVERIFY(endsWithClosingBanner(box.log()));
+    QCOMPARE(box.log().count(QStringLiteral("OrvoPlugin App terminated")), 1);
+}
+
+void TestEndToEnd::selfUpdateAtExit()
+{
+    Sandbox box;
+    QVERIFY(box.installAgent());
+    const QString app = box.installPlugin();
+    QVERIFY(!app.isEmpty());
+    const QString executable = app + QStringLiteral("/Contents/MacOS/Orvo Wendra Customer Plugin");
+    m_service.configure(
+        QStringLiteral("{\"plugin\":{\"update\":true,\"download_url\":\"https://%1/agent/OrvoPlugin.dmg\"},"
+                       "\"agent\":{\"update_needed\":false},\"pluginImage\":{\"file\":\"%2\"}}")
+            .arg(m_service.host(), QStringLiteral(ORVO_NEWER_PLUGIN_IMAGE))
+            .toUtf8());
+    QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), m_service.host(), QStringLiteral("eu"),
+                          QStringLiteral("tok-5")));
+    {
+        ChildProcess plugin;
+        QVERIFY(startPlugin(plugin, box, {}, executable));
+        // The newer plugin is staged in the background while the join window is up.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            box.log().contains(QStringLiteral("Plugin.app file copied to  OrvoCustomerPluginNative")), 60000);
+        QVERIFY(join(plugin, QStringLiteral("111 222 333"), QStringLiteral("Ed")));
+        QVERIFY2(plugin.waitForExit(120000), qPrintable(box.log()));
+    }
+    QVERIFY(box.log().contains(QStringLiteral("Updated Customer Plugin app Copied to ") + app));
+    QCOMPARE(Bundle::infoDictionaryText(app, QStringLiteral("CFBundleShortVersionString")).value_or(QString()),
+             QStringLiteral(ORVO_NEWER_PLUGIN_VERSION));
+
+    // The next start runs the new version and says so to the service.
+    m_service.configure(noUpdates.toUtf8());
+    ChildProcess next;
+    QVERIFY(startPlugin(next, box, {}, executable));
+    const QString window = m_x.findWindow(joinTitle, next.processId());
+    QVERIFY(!window.isEmpty());
+    const QString log = box.log().mid(box.log().lastIndexOf(started));
+    QVERIFY(log.contains(QStringLiteral("local Orvo Wendra Customer Plugin App version : ") +
+                         QStringLiteral(ORVO_NEWER_PLUGIN_VERSION)));
+    QVERIFY(m_service.record().contains(QStringLiteral("&version=") + QStringLiteral(ORVO_NEWER_PLUGIN_VERSION) +
+                                        QStringLiteral("&cxp_token=tok-5 HTTP/1.1")));
+    QVERIFY(m_x.close(window));
+    QVERIFY(next.waitForExit(30000));
+}
+
+void TestEndToEnd::customerStartAfterInstallerStart()
+{
+    Sandbox box;
+    QVERIFY(box.installAgent());
+    m_service.configure(noUpdates.toUtf8());
+    const QString installerFile = box.path(QStringLiteral("installer/com.orvo.wendra.MacPlugin.plist"));
+    QVERIFY(writeInfoFile(installerFile, m_service.host(), QStringLiteral("eu"), QStringLiteral("tok-6")));
+    {
+        // The installer's start: the customer closes the join window without joining.
+        ChildProcess plugin;
+        QVERIFY(startPlugin(plugin, box,
+                            {box.path(QStringLiteral("installer/Setup.pkg")), QStringLiteral("Installer-Plugin")}));
+        const QString window = m_x.findWindow(joinTitle, plugin.processId());
+        QVERIFY(!window.isEmpty());
+        QVERIFY(m_x.close(window));
+        QVERIFY2(plugin.waitForExit(30000), qPrintable(box.log()));
+        QVERIFY(endsWithClosingBanner(box.log()));
+    }
+    // The installer's folder is gone by the time the customer starts the plugin again.
+    QVERIFY(QFile::remove(installerFile));
+
+    ChildProcess plugin;
+    QVERIFY(startPlugin(plugin, box));
+    QVERIFY(join(plugin, QStringLiteral("555 444 333"), QStringLiteral("Di")));
+    QVERIFY2(plugin.waitForExit(120000), qPrintable(box.log()));
+    QTRY_VERIFY_WITH_TIMEOUT(!box.agentReport().isEmpty(), 30000);
+    QCOMPARE(box.agentReport().value(QStringLiteral("joinDetails")).toString(),
+             joinDetails(QStringLiteral("555444333"), m_service.host(), QStringLiteral("tok-6"), QStringLiteral("eu")));
+    const QString second = box.log().mid(box.log().lastIndexOf(started));
+    QVERIFY(second.contains(QStringLiteral("Invoked By User.")));
+    QCOMPARE(m_service.record().count(QStringLiteral("&cxp_token=tok-6 HTTP/1.1")), 2);
+}
+
+void TestEndToEnd::liveLogRotatesWhileRunning()
+{
+    Sandbox box;
+    m_service.configure(noUpdates.toUtf8());
+    QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), m_service.host(), QStringLiteral("eu"),
+                          QString()));
+    ChildProcess plugin;
+    QVERIFY(startPlugin(plugin, box));
+    QTRY_VERIFY_WITH_TIMEOUT(box.log().contains(checkAnswered), 30000);
+
+    const QString live = box.logFolder() + QStringLiteral("orvoPlugin.log");
+    const QByteArray marker = QByteArrayLiteral("appended by the rotation test\n");
+    QFile file(live);
+    QVERIFY(file.open(QIODevice::Append));
+    QCOMPARE(file.write(marker + QByteArray(300 * 1024, '.')), qint64(marker.size() + 300 * 1024));
+    file.close();
+
+    // The plugin checks its log ten times a second; the bound only keeps a stuck timer from hanging the test.
+    const QString first = box.logFolder() + QStringLiteral("orvoPlugin0.log");
+    QTRY_VERIFY_WITH_TIMEOUT(readText(first).contains(QString::fromLatin1(marker)), 10000);
+    QVERIFY(QFileInfo(first).size() > 262144);
+    QVERIFY(readText(first).contains(started));
+    QTRY_VERIFY_WITH_TIMEOUT(!box.log().contains(QString::fromLatin1(marker)), 10000);
+    QVERIFY(QFileInfo(live).size() < 1024);
+    QVERIFY(!QFile::exists(box.logFolder() + QStringLiteral("orvoPlugin1.log")));
+}
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"
