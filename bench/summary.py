@@ -77,6 +77,13 @@ def main():
         row("2. Start-up to window shown (ms)", fmt(med("startup.plugin_ms"), 0),
             f"minimal window {fmt(med('startup.window_ms'), 0)}", ratios("startup.plugin_ms", "startup.window_ms"),
             "≤ 1.2 ×", lambda r: r is not None and r <= 1.2)
+    if values["startup.plugin_customer_ms"]:
+        row("2a. Same, SSL_CERT_FILE unset (system roots on demand) (ms)", fmt(med("startup.plugin_customer_ms"), 0),
+            f"minimal window {fmt(med('startup.window_ms'), 0)}",
+            ratios("startup.plugin_customer_ms", "startup.window_ms"), "–", lambda r: None)
+    if values["startup.update_check_ms"]:
+        rows.append(f"| 2b. of which the plugin update check, from the log (ms) | {fmt(med('startup.update_check_ms'), 0)} "
+                    "| – | – | – | – |")
     if values["idle.plugin_percent"]:
         idle = med("idle.plugin_percent")
         rows.append(f"| 3. Idle CPU over {args.idle_seconds} s, join window up (% of one core) | {fmt(idle, 3)} | "
