@@ -106,6 +106,10 @@ def main():
             row("5a. Peak resident size, join window only (MiB)", fmt(med("memory.plugin_idle_kib") / mib, 1),
                 f"minimal window {fmt(med('memory.window_kib') / mib, 1)}",
                 ratios("memory.plugin_idle_kib", "memory.window_kib"), "–", lambda r: None)
+        if values["memory.plugin_customer_kib"]:
+            row("5b. Join window only, SSL_CERT_FILE unset (MiB)", fmt(med("memory.plugin_customer_kib") / mib, 1),
+                f"minimal window {fmt(med('memory.window_kib') / mib, 1)}",
+                ratios("memory.plugin_customer_kib", "memory.window_kib"), "–", lambda r: None)
         per_run.append("- 5. Whole join took (s): " + ", ".join(fmt(v, 1) for v in values["join.seconds"].values()))
 
     out = [

@@ -1,11 +1,11 @@
 // Times the plugin's own download (UrlDownload) of one HTTPS URL to a file and reports its peak memory growth.
 // Usage: orvo-bench-download URL DESTINATION
 // Prints one line: bytes= seconds= mib_per_s= idle_kib= peak_kib= growth_kib=
-#include "common/ProcStatus.h"
-#include "download/DownloadProbe.h"
 #include "Platform/Tls.h"
 #include "Platform/UrlDownload.h"
 #include "Platform/UrlRequest.h"
+#include "common/ProcStatus.h"
+#include "download/DownloadProbe.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -26,7 +26,8 @@ int main(int argc, char** argv)
 {
     // The copy step closes the progress window, so the application has its widgets.
     QApplication app(argc, argv);
-    const QString agentFolder = Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/");
+    const QString agentFolder =
+        Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/");
     if (!FileManager::defaultManager().fileExists(agentFolder + QStringLiteral("OrvoMac.dmg")) ||
         FileManager::defaultManager().fileExists(agentFolder + QStringLiteral("Orvo.app"))) {
         std::fprintf(stderr, "orvo-bench-install: needs OrvoMac.dmg and no Orvo.app in %s\n", qPrintable(agentFolder));
@@ -34,7 +35,8 @@ int main(int argc, char** argv)
     }
     OrvoDmgDownloader downloader;
     const auto start = std::chrono::steady_clock::now();
-    const int mounted = OrvoDmgDownloader::runHdiutil({QStringLiteral("mount"), agentFolder + QStringLiteral("OrvoMac.dmg")});
+    const int mounted =
+        OrvoDmgDownloader::runHdiutil({QStringLiteral("mount"), agentFolder + QStringLiteral("OrvoMac.dmg")});
     const double mount = since(start);
     const auto copyStart = std::chrono::steady_clock::now();
     downloader.copyAppFileAndLaunch();
@@ -43,7 +45,8 @@ int main(int argc, char** argv)
     downloader.unMountingOrvoMacDmg();
     const double detach = since(detachStart);
     const double total = since(start);
-    const bool installed = mounted == 0 && FileManager::defaultManager().fileExists(agentFolder + QStringLiteral("Orvo.app"));
+    const bool installed =
+        mounted == 0 && FileManager::defaultManager().fileExists(agentFolder + QStringLiteral("Orvo.app"));
     std::printf("mount_s=%.4f copy_launch_s=%.4f detach_s=%.4f total_s=%.4f installed=%d\n", mount, copy, detach, total,
                 installed ? 1 : 0);
     return installed ? 0 : 1;

@@ -2,8 +2,8 @@
 // session ID and name into the join window. The run ends as the plugin's own does, once the agent is launched.
 // Usage: orvo-bench-join SESSION_ID NAME   (with the plugin's environment: HOME, SSL_CERT_FILE, ORVO_SYSTEM_ROOT)
 #include "AppDelegate.h"
-#include "join/JoinTypist.h"
 #include "Platform/Application.h"
+#include "join/JoinTypist.h"
 
 #include <QApplication>
 

@@ -9,22 +9,22 @@
 // program's peak resident size, from wait4). Every wait is bounded by --timeout (default 60 s).
 #include "common/ProcStatus.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <poll.h>
+#include <spawn.h>
 #include <string>
 #include <thread>
+#include <time.h>
 #include <vector>
 
 extern char** environ;
@@ -66,7 +66,8 @@ bool waitForWindow(Display* display, pid_t pid, Clock::time_point deadline)
         while (XPending(display) > 0) {
             XEvent event;
             XNextEvent(display, &event);
-            if (event.type == MapNotify && !event.xmap.override_redirect && windowPid(display, event.xmap.window) == pid) {
+            if (event.type == MapNotify && !event.xmap.override_redirect &&
+                windowPid(display, event.xmap.window) == pid) {
                 return true;
             }
         }
@@ -137,8 +138,8 @@ int main(int argc, char** argv)
         XSync(display, False);
     }
 
-    const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                             std::chrono::duration<double>(timeoutSeconds));
+    const auto deadline =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeoutSeconds));
     const auto start = Clock::now();
     pid_t pid = 0;
     if (::posix_spawn(&pid, argv[first], nullptr, nullptr, argv + first, environ) != 0) {
@@ -152,8 +153,8 @@ int main(int argc, char** argv)
     bool ok = true;
     if (untilExit) {
         ok = reap(pid, status, usage, deadline);
-        line = "exit_ms=" + std::to_string(millisecondsSince(start)) + " status=" +
-               std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+        line = "exit_ms=" + std::to_string(millisecondsSince(start)) +
+               " status=" + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
         ok = ok && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     } else {
         ok = waitForWindow(display, pid, deadline);
