@@ -98,6 +98,9 @@ def main():
             ratios("install.mount_s", "install.cp_s"), "–", lambda r: None)
         row("4b. of which copy, launch, delete, detach (s)", fmt(med("install.copy_launch_s")),
             f"cp -a {fmt(med('install.cp_s'))}", ratios("install.copy_launch_s", "install.cp_s"), "–", lambda r: None)
+    if values["install.copy_only_s"]:
+        row("4c. the plugin's folder copy alone, same tree (s)", fmt(med("install.copy_only_s")),
+            f"cp -a {fmt(med('install.cp_s'))}", ratios("install.copy_only_s", "install.cp_s"), "–", lambda r: None)
     if values["join.peak_kib"]:
         row(f"5. Peak resident size of a whole join (MiB, {args.size_mib} MiB image)",
             fmt(med("join.peak_kib") / mib, 1), f"minimal window {fmt(med('memory.window_kib') / mib, 1)}",

@@ -3,6 +3,7 @@
 // companion tools, deletes the image and detaches it), detach.
 // Usage: HOME=… ORVO_SYSTEM_ROOT=… orvo-bench-install
 // Prints one line: mount_s= copy_launch_s= detach_s= total_s= installed=0|1
+// With --copy SOURCE DESTINATION it times only the plugin's folder copy (FileManager::copyItem) and prints copy_s=.
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Platform/FileManager.h"
 #include "Platform/Paths.h"
@@ -26,6 +27,17 @@ int main(int argc, char** argv)
 {
     // The copy step closes the progress window, so the application has its widgets.
     QApplication app(argc, argv);
+    if (argc == 4 && QByteArrayView(argv[1]) == "--copy") {
+        const auto start = std::chrono::steady_clock::now();
+        QString error;
+        if (!FileManager::defaultManager().copyItem(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                                                    &error)) {
+            std::fprintf(stderr, "orvo-bench-install: %s\n", qPrintable(error));
+            return 1;
+        }
+        std::printf("copy_s=%.4f\n", since(start));
+        return 0;
+    }
     const QString agentFolder =
         Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/");
     if (!FileManager::defaultManager().fileExists(agentFolder + QStringLiteral("OrvoMac.dmg")) ||
