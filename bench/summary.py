@@ -87,7 +87,7 @@ def main():
     if values["idle.plugin_percent"]:
         idle = med("idle.plugin_percent")
         rows.append(f"| 3. Idle CPU over {args.idle_seconds} s, join window up (% of one core) | {fmt(idle, 3)} | "
-                    f"minimal window {fmt(med('idle.window_percent'), 3)} | – | < 0.5 % | {verdict(idle < 0.5)} |")
+                    f"minimal window {fmt(med('idle.window_percent'), 3)} | – | < 0.5 % | {verdict(round(idle, 3) < 0.5)} |")
         per_run.append("- 3. Idle CPU (%): plugin " + ", ".join(fmt(v, 3) for v in values["idle.plugin_percent"].values())
                        + "; minimal window " + ", ".join(fmt(v, 3) for v in values["idle.window_percent"].values()))
     if values["install.plugin_s"]:
