@@ -172,8 +172,8 @@ int main(int argc, char** argv)
                     " idle_percent=" + std::to_string(cpuMs / (elapsed * 1000.0) * 100.0);
         }
         ::kill(pid, SIGTERM);
-        const auto stopDeadline = Clock::now() + std::chrono::seconds(10);
-        reap(pid, status, usage, stopDeadline < deadline + std::chrono::seconds(10) ? stopDeadline : deadline);
+        // Ten seconds to stop, then it is killed.
+        reap(pid, status, usage, Clock::now() + std::chrono::seconds(10));
         XCloseDisplay(display);
     }
     line += " maxrss_kib=" + std::to_string(usage.ru_maxrss);
