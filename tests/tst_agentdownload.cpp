@@ -54,6 +54,7 @@ private:
 
     QTemporaryDir m_dir;
     Standin m_service;
+    Standin m_untrusted; // its certificate comes from an authority the process does not trust
     QByteArray m_image;
     QList<const void*> m_retries;
 };
@@ -65,6 +66,10 @@ void TestAgentDownload::initTestCase()
     qputenv("SSL_CERT_FILE", m_dir.filePath(QStringLiteral("certs/ca.pem")).toLocal8Bit());
     QCOMPARE(Tls::trustCertificatesFromEnvironment(), 1);
     QVERIFY(m_service.start(m_dir.filePath(QStringLiteral("certs")), m_dir.filePath(QStringLiteral("work"))));
+    QVERIFY(makeTestCertificates(m_dir.filePath(QStringLiteral("othercerts"))));
+    QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("otherwork"))));
+    QVERIFY(
+        m_untrusted.start(m_dir.filePath(QStringLiteral("othercerts")), m_dir.filePath(QStringLiteral("otherwork"))));
     qputenv("HOME", m_dir.filePath(QStringLiteral("home")).toLocal8Bit());
     qputenv("ORVO_SYSTEM_ROOT", m_dir.filePath(QStringLiteral("root")).toLocal8Bit());
     // A disk-image tool that attaches nothing: with an agent in place the install stops after it.
@@ -196,6 +201,9 @@ void TestAgentDownload::failures_data()
                                         << "unsupported URL";
     QTest::newRow("file URL refused") << QJsonObject{} << "file:///etc/passwd"
                                       << "unsupported URL";
+    QTest::newRow("untrusted certificate") << QJsonObject{} << "https://%2/agent/OrvoMac.dmg"
+                                           << "An SSL error has occurred and a secure connection to the server "
+                                              "cannot be made.";
 }
 
 void TestAgentDownload::failures()
@@ -208,7 +216,9 @@ void TestAgentDownload::failures()
     SessionDetails* s = SessionDetails::getInstance();
     if (!url.isEmpty()) {
         s->setIsCdnAvailable(true);
-        s->setCdnUrl(url.contains(QLatin1String("%1")) ? url.arg(m_service.host()) : url);
+        s->setCdnUrl(QString(url)
+                         .replace(QLatin1String("%1"), m_service.host())
+                         .replace(QLatin1String("%2"), m_untrusted.host()));
     }
     const QString failingUrl =
         url.isEmpty() ? QStringLiteral("https://%1/agent/OrvoMac.dmg").arg(m_service.host()) : *s->cdnUrl();

@@ -70,6 +70,7 @@ private slots:
     void threshold();
     void elevenRotationsKeepFilesZeroToTen();
     void deletedLiveFileIsRecreatedByTheTimer();
+    void widenedOrReplacedLiveFileIsTakenBackByTheNextCheck();
     void unreadableSizeNeverRotates();
     void unwritableLogFolderStillRunsChecks();
 
@@ -155,6 +156,22 @@ void TestLogRotation::deletedLiveFileIsRecreatedByTheTimer()
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(live()), 2000);
     Log::write("%s after the deletion", "-[Test deleted]");
     QVERIFY(readAll(live()).contains("-[Test deleted] after the deletion"));
+}
+
+void TestLogRotation::widenedOrReplacedLiveFileIsTakenBackByTheNextCheck()
+{
+    // A check that finds the streams already on the file skips the reopen; these two must not look like that.
+    StandardStreamsGuard guard;
+    m_delegate.loggingFile(nullptr);
+    QVERIFY(QFile::setPermissions(live(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+    m_delegate.loggingFile(nullptr);
+    QCOMPARE(permissionBits(live()), 0600);
+    QVERIFY(QFile::rename(live(), live() + QStringLiteral(".old")));
+    QVERIFY(QFile(live()).open(QIODevice::WriteOnly));
+    m_delegate.loggingFile(nullptr);
+    Log::write("%s after the replacement", "-[Test replaced]");
+    QVERIFY(readAll(live()).contains("-[Test replaced] after the replacement"));
+    QVERIFY(!readAll(live() + QStringLiteral(".old")).contains("after the replacement"));
 }
 
 void TestLogRotation::unreadableSizeNeverRotates()

@@ -50,9 +50,30 @@ bool copyFileContents(const QByteArray& from, const QByteArray& to, mode_t mode,
         return false;
     }
     created = true;
-    char buffer[65536];
     bool ok = true;
-    for (;;) {
+    // The kernel copies within a file system without the bytes passing through here, as cp does; the loop below
+    // goes on from where it stopped when it cannot. Nothing copied by the first call may be a file that reports
+    // no size (a pseudo-file), which the loop below then reads to its end.
+    for (bool first = true;; first = false) {
+        const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, std::size_t{1} << 30, 0);
+        if (copied > 0) {
+            continue;
+        }
+        if (copied < 0 && errno == EINTR) {
+            continue;
+        }
+        if (copied == 0 && !first) {
+            // The end of the file: nothing for the loop below to read.
+            break;
+        }
+        if (copied < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
+            errno != EPERM) {
+            ok = false;
+        }
+        break;
+    }
+    char buffer[65536];
+    while (ok) {
         const ssize_t got = ::read(in, buffer, sizeof buffer);
         if (got == 0) {
             break;

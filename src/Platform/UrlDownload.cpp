@@ -3,9 +3,11 @@
 #include "Platform/UrlDownloadDelegate.h"
 
 #include <QFile>
+#include <QSet>
 #include <QSocketNotifier>
 #include <QSslCertificate>
 #include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTimer>
 
 #include <fcntl.h>
@@ -16,6 +18,9 @@
 #include <cerrno>
 #include <curl/curl.h>
 #include <mutex>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
 #include <stdlib.h>
 
 namespace {
@@ -61,15 +66,37 @@ DownloadError errorForCurl(CURLcode code, const QString& url)
     }
 }
 
-// The certificates Qt trusts, so both network stacks of the process trust the same set. Empty when Qt has not
-// been given a list, in which case curl's own default (the system's roots) is the same set.
-QByteArray trustedCertificates()
+// The certificates Qt trusts, each once, so both network stacks of the process trust the same set. Empty when Qt
+// has not been given a list, in which case curl's own default (the system's roots) is the same set. Qt lists a
+// root once for every file that holds it (the system bundle and its single files).
+QList<QSslCertificate> trustedCertificates()
 {
-    QByteArray pem;
+    QList<QSslCertificate> certificates;
+    QSet<QSslCertificate> added;
     for (const QSslCertificate& certificate : QSslConfiguration::defaultConfiguration().caCertificates()) {
-        pem += certificate.toPem();
+        if (!added.contains(certificate)) {
+            added.insert(certificate);
+            certificates.append(certificate);
+        }
     }
-    return pem;
+    return certificates;
+}
+
+// Adds Qt's own parsed certificates (a QList<QSslCertificate> from Qt's OpenSSL backend, whose handles are X509
+// objects) to a new connection's store. Handing curl the same list as PEM text to parse again took tens of
+// milliseconds per download for the system's roots.
+CURLcode addTrustedCertificates(CURL* /*easy*/, void* sslContext, void* certificates)
+{
+    X509_STORE* store = SSL_CTX_get_cert_store(static_cast<SSL_CTX*>(sslContext));
+    for (const QSslCertificate& certificate : *static_cast<const QList<QSslCertificate>*>(certificates)) {
+        if (auto* x509 = static_cast<X509*>(certificate.handle())) {
+            // The store takes a reference of its own.
+            X509_STORE_add_cert(store, x509);
+        }
+    }
+    // Nothing of this may linger in the thread's error queue for the next TLS call to find.
+    ERR_clear_error();
+    return CURLE_OK;
 }
 
 } // namespace
@@ -80,6 +107,8 @@ struct UrlDownload::Transfer
     CURL* easy = nullptr;
     curl_slist* headers = nullptr;
     QByteArray url;
+    // Read by addTrustedCertificates whenever the transfer opens a connection.
+    QList<QSslCertificate> trusted;
 
     ~Transfer()
     {
@@ -147,10 +176,22 @@ bool UrlDownload::initWithRequest(const UrlRequest& request, UrlDownloadDelegate
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-    const QByteArray trusted = trustedCertificates();
-    if (!trusted.isEmpty()) {
-        curl_blob blob{const_cast<char*>(trusted.constData()), static_cast<size_t>(trusted.size()), CURL_BLOB_COPY};
-        curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob);
+    transfer->trusted = trustedCertificates();
+    if (!transfer->trusted.isEmpty()) {
+        // In place of curl's own list, as with a CA blob. Qt's certificates are OpenSSL's only with Qt's OpenSSL
+        // backend, and curl takes the function only with its own; otherwise curl parses them as PEM text.
+        if (QSslSocket::activeBackend() == QLatin1String("openssl") &&
+            curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, &addTrustedCertificates) == CURLE_OK) {
+            curl_easy_setopt(easy, CURLOPT_SSL_CTX_DATA, &transfer->trusted);
+            curl_easy_setopt(easy, CURLOPT_CAINFO, nullptr);
+        } else {
+            QByteArray pem;
+            for (const QSslCertificate& certificate : std::as_const(transfer->trusted)) {
+                pem += certificate.toPem();
+            }
+            curl_blob blob{pem.data(), static_cast<size_t>(pem.size()), CURL_BLOB_COPY};
+            curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob);
+        }
     }
     // The time-out is an idle time-out: a slow but moving download goes on.
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);

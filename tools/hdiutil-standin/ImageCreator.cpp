@@ -137,7 +137,11 @@ void ImageCreator::create(const std::string& volumeName, const std::string& sour
         throw ToolError("image already exists: " + imagePath);
     }
     const fs::path image = fs::absolute(imagePath, error);
-    std::string temporary = (image.parent_path() / ("." + image.filename().string() + ".XXXXXX")).string();
+    // Built by appending: GCC 12 at -O3 reports a false -Wrestrict for "." + std::string&&.
+    std::string hiddenName = ".";
+    hiddenName += image.filename().string();
+    hiddenName += ".XXXXXX";
+    std::string temporary = (image.parent_path() / hiddenName).string();
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
         throw ToolError::withErrno("cannot create the image " + imagePath, errno);

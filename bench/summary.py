@@ -1,0 +1,141 @@
+#!/usr/bin/env python3
+"""Turns bench/run's measurements into the results block of docs/benchmarks.md.
+
+summary.py RESULTS --runs N ... prints the block; summary.py --replace DOC puts the block read from standard input
+between the results markers of DOC.
+"""
+import argparse
+import statistics
+import sys
+from collections import defaultdict
+
+BEGIN = "<!-- bench/run results: begin -->"
+END = "<!-- bench/run results: end -->"
+
+
+def replace(doc_path):
+    block = sys.stdin.read().strip("\n")
+    with open(doc_path, encoding="utf-8") as f:
+        text = f.read()
+    start, end = text.find(BEGIN), text.find(END)
+    if start < 0 or end < start:
+        sys.exit(f"summary.py: {doc_path} has no results markers")
+    text = text[: start + len(BEGIN)] + "\n" + block + "\n" + text[end:]
+    with open(doc_path, "w", encoding="utf-8") as f:
+        f.write(text)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("results", nargs="?")
+    parser.add_argument("--replace")
+    for option in ("runs", "size-mib", "image-bytes", "idle-seconds", "machine", "command", "revision", "load",
+                   "date"):
+        parser.add_argument("--" + option)
+    args = parser.parse_args()
+    if args.replace:
+        replace(args.replace)
+        return
+
+    values = defaultdict(dict)
+    with open(args.results, encoding="utf-8") as f:
+        for line in f:
+            name, run, value = line.split()
+            values[name][int(run)] = float(value)
+
+    def med(name):
+        return statistics.median(values[name].values()) if values[name] else None
+
+    def ratios(subject, reference):
+        runs = sorted(set(values[subject]) & set(values[reference]))
+        return [values[subject][r] / values[reference][r] for r in runs if values[reference][r] > 0]
+
+    def fmt(value, digits=2):
+        return "–" if value is None else f"{value:.{digits}f}"
+
+    def verdict(ok):
+        return "–" if ok is None else ("met" if ok else "**missed**")
+
+    rows = []
+    per_run = []
+
+    def row(figure, plugin, reference, ratio_list, target, ok):
+        ratio = statistics.median(ratio_list) if ratio_list else None
+        rows.append(f"| {figure} | {plugin} | {reference} | {fmt(ratio)} | {target} | {verdict(ok(ratio))} |")
+        if ratio_list:
+            per_run.append(f"- {figure}: ratios " + ", ".join(fmt(r) for r in ratio_list))
+
+    mib = 1024.0
+    if values["download.plugin_mibs"]:
+        row("1. Download throughput (MiB/s)", fmt(med("download.plugin_mibs"), 0), f"curl {fmt(med('download.curl_mibs'), 0)}",
+            ratios("download.plugin_mibs", "download.curl_mibs"), "≥ 0.95 × curl", lambda r: r is not None and r >= 0.95)
+        growth = [v / mib for v in values["download.growth_kib"].values()]
+        rows.append(f"| 1. Peak memory growth in the download (MiB) | {fmt(statistics.median(growth), 1)} "
+                    f"(max {fmt(max(growth), 1)}) | idle {fmt(med('download.idle_kib') / mib, 1)} | – | ≤ 16 MiB | "
+                    f"{verdict(max(growth) <= 16)} |")
+    if values["startup.plugin_ms"]:
+        row("2. Start-up to window shown (ms)", fmt(med("startup.plugin_ms"), 0),
+            f"minimal window {fmt(med('startup.window_ms'), 0)}", ratios("startup.plugin_ms", "startup.window_ms"),
+            "≤ 1.2 ×", lambda r: r is not None and r <= 1.2)
+    if values["startup.plugin_customer_ms"]:
+        row("2a. Same, SSL_CERT_FILE unset (system roots on demand) (ms)", fmt(med("startup.plugin_customer_ms"), 0),
+            f"minimal window {fmt(med('startup.window_ms'), 0)}",
+            ratios("startup.plugin_customer_ms", "startup.window_ms"), "–", lambda r: None)
+    if values["startup.update_check_ms"]:
+        rows.append(f"| 2b. of which the plugin update check, from the log (ms) | {fmt(med('startup.update_check_ms'), 0)} "
+                    "| – | – | – | – |")
+    if values["idle.plugin_percent"]:
+        idle = med("idle.plugin_percent")
+        rows.append(f"| 3. Idle CPU over {args.idle_seconds} s, join window up (% of one core) | {fmt(idle, 3)} | "
+                    f"minimal window {fmt(med('idle.window_percent'), 3)} | – | < 0.5 % | {verdict(round(idle, 3) < 0.5)} |")
+        per_run.append("- 3. Idle CPU (%): plugin " + ", ".join(fmt(v, 3) for v in values["idle.plugin_percent"].values())
+                       + "; minimal window " + ", ".join(fmt(v, 3) for v in values["idle.window_percent"].values()))
+    if values["install.plugin_s"]:
+        row(f"4. Install step, {args.size_mib} MiB image (s)", fmt(med("install.plugin_s")),
+            f"cp -a {fmt(med('install.cp_s'))}", ratios("install.plugin_s", "install.cp_s"), "≤ 1.3 ×",
+            lambda r: r is not None and r <= 1.3)
+        row("4a. of which mount by the stand-in tool (s)", fmt(med("install.mount_s")), f"cp -a {fmt(med('install.cp_s'))}",
+            ratios("install.mount_s", "install.cp_s"), "–", lambda r: None)
+        row("4b. of which copy, launch, delete, detach (s)", fmt(med("install.copy_launch_s")),
+            f"cp -a {fmt(med('install.cp_s'))}", ratios("install.copy_launch_s", "install.cp_s"), "–", lambda r: None)
+    if values["install.copy_only_s"]:
+        row("4c. the plugin's folder copy alone, same tree (s)", fmt(med("install.copy_only_s")),
+            f"cp -a {fmt(med('install.cp_s'))}", ratios("install.copy_only_s", "install.cp_s"), "–", lambda r: None)
+    if values["join.peak_kib"]:
+        row(f"5. Peak resident size of a whole join (MiB, {args.size_mib} MiB image)",
+            fmt(med("join.peak_kib") / mib, 1), f"minimal window {fmt(med('memory.window_kib') / mib, 1)}",
+            ratios("join.peak_kib", "memory.window_kib"), "–", lambda r: None)
+        if values["memory.plugin_idle_kib"]:
+            row("5a. Peak resident size, join window only (MiB)", fmt(med("memory.plugin_idle_kib") / mib, 1),
+                f"minimal window {fmt(med('memory.window_kib') / mib, 1)}",
+                ratios("memory.plugin_idle_kib", "memory.window_kib"), "–", lambda r: None)
+        if values["memory.plugin_customer_kib"]:
+            row("5b. Join window only, SSL_CERT_FILE unset (MiB)", fmt(med("memory.plugin_customer_kib") / mib, 1),
+                f"minimal window {fmt(med('memory.window_kib') / mib, 1)}",
+                ratios("memory.plugin_customer_kib", "memory.window_kib"), "–", lambda r: None)
+        per_run.append("- 5. Whole join took (s): " + ", ".join(fmt(v, 1) for v in values["join.seconds"].values()))
+
+    out = [
+        f"Measured {args.date} at revision {args.revision}, {args.runs} runs of each benchmark, with",
+        "",
+        "```sh",
+        args.command,
+        "```",
+        "",
+        f"- Machine: {args.machine}.",
+        f"- Load average (1, 5, 15 min) before → after: {args.load}.",
+        f"- Agent image: {int(args.image_bytes) / 1048576:.1f} MiB ({args.image_bytes} bytes).",
+        "",
+        "| Figure | Plugin (median) | Reference (median) | Ratio (median of per-run ratios) | Target | |",
+        "|---|---|---|---|---|---|",
+        *rows,
+        "",
+        "Per run:",
+        "",
+        *per_run,
+    ]
+    print("\n".join(out))
+
+
+if __name__ == "__main__":
+    main()
