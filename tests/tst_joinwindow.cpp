@@ -65,6 +65,8 @@ private slots:
     void typing();
     void groupedDisplay_data();
     void groupedDisplay();
+    void firstCharacters_data();
+    void firstCharacters();
     void nameCut_data();
     void nameCut();
     void messages_data();
@@ -235,6 +237,27 @@ void TestJoinWindow::groupedDisplay()
     QFETCH(QString, digits);
     QFETCH(QString, shown);
     QCOMPARE(OrvoPluginWindowHandler().formattedStringFromString(digits), shown);
+}
+
+void TestJoinWindow::firstCharacters_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("kept");
+    const QString smile = QString::fromUtf8("\U0001F600");
+    QTest::newRow("a pair is one character") << "1" + smile + "2" << 2 << "1" + smile;
+    QTest::newRow("shorter than asked") << "12" << 10 << "12";
+    // Found by fuzz_sessionkey: the lone surrogate came back as U+FFFD.
+    QTest::newRow("a lone surrogate kept as it is")
+        << "1" + QString(QChar(0xD800)) + "2" << 2 << "1" + QString(QChar(0xD800));
+}
+
+void TestJoinWindow::firstCharacters()
+{
+    QFETCH(QString, text);
+    QFETCH(int, count);
+    QFETCH(QString, kept);
+    QCOMPARE(SessionKeyText::firstCharacters(text, count), kept);
 }
 
 void TestJoinWindow::nameCut_data()

@@ -21,11 +21,15 @@ qsizetype SessionKeyText::characterCount(const QString& text)
 
 QString SessionKeyText::firstCharacters(const QString& text, qsizetype count)
 {
-    const QList<uint> characters = QStringView(text).toUcs4();
-    if (characters.size() <= count) {
-        return text;
+    // Walked by UTF-16 units so that the part kept is the text's own: a lone surrogate stays as it is (and counts
+    // as one character), where converting to characters and back would replace it.
+    qsizetype units = 0;
+    for (qsizetype kept = 0; kept < count && units < text.size(); ++kept) {
+        const bool pair =
+            text.at(units).isHighSurrogate() && units + 1 < text.size() && text.at(units + 1).isLowSurrogate();
+        units += pair ? 2 : 1;
     }
-    return QString::fromUcs4(reinterpret_cast<const char32_t*>(characters.constData()), count);
+    return text.left(units);
 }
 
 QString SessionKeyText::cutName(const QString& name)

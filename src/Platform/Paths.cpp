@@ -20,7 +20,7 @@ QString passwordEntryHome()
         struct passwd entry;
         struct passwd* found = nullptr;
         const int code = ::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found);
-        if (code == ERANGE && buffer.size() < 1024 * 1024) {
+        if (code == ERANGE && buffer.size() < size_t{1024} * 1024) {
             buffer.resize(buffer.size() * 2);
             continue;
         }

@@ -55,7 +55,7 @@ OptionalString SystemVersion::value(const char* plistKey, const char* osReleaseK
     }
     const QByteArray prefix = QByteArray(osReleaseKey) + '=';
     // A bounded read: the file is a few lines long.
-    const QList<QByteArray> lines = file.read(64 * 1024).split('\n');
+    const QList<QByteArray> lines = file.read(qint64{64} * 1024).split('\n');
     for (const QByteArray& line : lines) {
         if (line.startsWith(prefix)) {
             return osReleaseValue(QString::fromUtf8(line.mid(prefix.size())));

@@ -55,7 +55,7 @@ bool isTransportError(QNetworkReply::NetworkError error)
 }
 
 // How much Qt may hold unread; the body is taken from it as it arrives, so the size cap bounds the memory.
-constexpr qint64 readChunkSize = 256 * 1024;
+constexpr qint64 readChunkSize = qint64{256} * 1024;
 
 UrlResponse exchange(const QUrl& url, qint64 timeout)
 {

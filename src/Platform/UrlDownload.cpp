@@ -26,7 +26,7 @@
 namespace {
 
 // Larger reads than curl's default keep the event loop's share of the work small on fast links.
-constexpr long receiveBufferBytes = 256 * 1024;
+constexpr long receiveBufferBytes = 256L * 1024;
 constexpr long maximumRedirects = 16;
 
 DownloadError urlError(int code, const QString& description, const QString& url)
@@ -404,7 +404,7 @@ void UrlDownload::finishTransfer(int curlCode)
     });
 }
 
-void UrlDownload::fail(DownloadError error)
+void UrlDownload::fail(const DownloadError& error)
 {
     m_transfer.reset();
     m_ended = true;

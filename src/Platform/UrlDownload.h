@@ -47,7 +47,7 @@ private:
     void socketAction(int socket, int events);
     void checkDone();
     void finishTransfer(int curlCode);
-    void fail(DownloadError error);
+    void fail(const DownloadError& error);
     void deliverBegin();
     void removePartialFile();
 

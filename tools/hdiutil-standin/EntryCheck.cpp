@@ -55,7 +55,10 @@ void EntryCheck::checkSymlinkTarget(const std::string& entryPath, const std::str
     bool climbing = true;
     for (const auto& part : components(target)) {
         if (part == ".." && (!climbing || depth == 0)) {
-            throw ToolError("image link \"" + entryPath + "\" points outside the volume: \"" + target + "\"");
+            std::string message = "image link \"" + entryPath;
+            message += "\" points outside the volume: \"";
+            message += target + "\"";
+            throw ToolError(message);
         }
         if (part == "..") {
             --depth;

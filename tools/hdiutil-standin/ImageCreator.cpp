@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::size_t copyBlockSize = 64 * 1024;
+constexpr std::size_t copyBlockSize = std::size_t{64} * 1024;
 
 std::string errorText(archive* a)
 {

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr std::size_t readBlockSize = 64 * 1024;
+constexpr std::size_t readBlockSize = std::size_t{64} * 1024;
 
 using ArchivePtr = std::unique_ptr<archive, int (*)(archive*)>;
 
