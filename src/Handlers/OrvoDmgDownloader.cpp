@@ -93,12 +93,14 @@ void OrvoDmgDownloader::downloadDidBegin(UrlDownload* /*download*/)
 void OrvoDmgDownloader::downloadDidFail(UrlDownload* /*download*/, const DownloadError& error)
 {
     const char* fullName = "-[OrvoDmgDownloader download:didFailWithError:]";
-    ExceptionGuard::run(fullName, [&] {
-        Log::write("%s : Download failed! Error - %@ %@ ", fullName, error.localizedDescription,
-                   error.failingUrlString);
-        Log::write("%s : Download failed! Whole Error - %@", fullName, error.description());
-        NotificationCenter::defaultCenter().post(QStringLiteral("RetryDMGDownloadig"), this);
-    });
+    ExceptionGuard::run(fullName, [&] { OrvoDmgDownloader::reportDownloadFailure(fullName, error, this); });
+}
+
+void OrvoDmgDownloader::reportDownloadFailure(const char* fullName, const DownloadError& error, const void* downloader)
+{
+    Log::write("%s : Download failed! Error - %@ %@ ", fullName, error.localizedDescription, error.failingUrlString);
+    Log::write("%s : Download failed! Whole Error - %@", fullName, error.description());
+    NotificationCenter::defaultCenter().post(QStringLiteral("RetryDMGDownloadig"), downloader);
 }
 
 void OrvoDmgDownloader::downloadDidFinish(UrlDownload* /*download*/)

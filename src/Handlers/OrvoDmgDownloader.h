@@ -33,4 +33,7 @@ public:
     // Runs "/usr/bin/hdiutil" with arguments, waiting for it while the event loop runs; its exit status.
     // Throws PlatformException when the tool cannot be started.
     static int runHdiutil(const QStringList& arguments);
+    // What both disk-image downloaders do on a failed download: the two failure lines under fullName, then
+    // "RetryDMGDownloadig" with downloader as the notification's object.
+    static void reportDownloadFailure(const char* fullName, const DownloadError& error, const void* downloader);
 };

@@ -5,7 +5,6 @@
 #include "Platform/ExceptionGuard.h"
 #include "Platform/FileManager.h"
 #include "Platform/Log.h"
-#include "Platform/NotificationCenter.h"
 #include "Platform/Paths.h"
 #include "Platform/SystemRoot.h"
 #include "Platform/UrlText.h"
@@ -94,12 +93,7 @@ void OrvoPluginUpdater::downloadDidBegin(UrlDownload* /*download*/)
 void OrvoPluginUpdater::downloadDidFail(UrlDownload* /*download*/, const DownloadError& error)
 {
     const char* fullName = "-[OrvoPluginUpdater download:didFailWithError:]";
-    ExceptionGuard::run(fullName, [&] {
-        Log::write("%s : Download failed! Error - %@ %@ ", fullName, error.localizedDescription,
-                   error.failingUrlString);
-        Log::write("%s : Download failed! Whole Error - %@", fullName, error.description());
-        NotificationCenter::defaultCenter().post(QStringLiteral("RetryDMGDownloadig"), this);
-    });
+    ExceptionGuard::run(fullName, [&] { OrvoDmgDownloader::reportDownloadFailure(fullName, error, this); });
 }
 
 void OrvoPluginUpdater::downloadDidFinish(UrlDownload* /*download*/)
