@@ -1,3 +1,4 @@
+#include "Handlers/JoinProgressWindow.h"
 #include "Handlers/OrvoAppUpgrader.h"
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Objects/SessionDetails.h"
@@ -224,7 +225,7 @@ void TestAgentUpgrader::upgradeDecision_data()
     QTest::addColumn<bool>("updateNeeded");
     QTest::addColumn<bool>("installed");
     QTest::newRow("current agent is launched") << false << true;
-    QTest::newRow("missing agent still closes the window") << false << false;
+    QTest::newRow("missing agent: Retry offered") << false << false;
     QTest::newRow("update replaces the agent") << true << true;
     QTest::newRow("update without an agent") << true << false;
 }
@@ -253,7 +254,9 @@ void TestAgentUpgrader::upgradeDecision()
     const QString name = QStringLiteral("-[OrvoAppUpgrader orvoAppUpdater] : ");
     if (!updateNeeded) {
         QVERIFY(log.contains(name + QStringLiteral("This mac has latest Orvo App\n")));
-        QCOMPARE(m_terminatePosts, 1);
+        // The plugin quits only once the agent has started; else the window stays, offering Retry.
+        QCOMPARE(m_terminatePosts, installed ? 1 : 0);
+        QCOMPARE(JoinProgressWindow::getInstance()->isShowingFailure(), !installed);
         if (installed) {
             QTRY_COMPARE(recordedAgentArguments(bundle), OrvoDmgDownloader::agentLaunchArguments());
             QVERIFY(log.contains(QStringLiteral("LaunchApplication: Orvo.app launched successfully with args : (\n"
@@ -262,13 +265,16 @@ void TestAgentUpgrader::upgradeDecision()
             QVERIFY(!log.contains(QStringLiteral("LaunchApplication:")));
         }
         // The join details are written before the launch.
-        QVERIFY(log.indexOf(QStringLiteral("modifyOrvoJoinDetails]")) < log.indexOf(QStringLiteral("closeWindow]")));
+        QVERIFY(log.indexOf(QStringLiteral("modifyOrvoJoinDetails]")) <
+                log.indexOf(installed ? QStringLiteral("closeWindow]") : QStringLiteral("showFailure:]")));
         return;
     }
     QVERIFY(log.contains(name + QStringLiteral("Updated Orvo App Version Available in Server..\n")));
     QVERIFY(!QFile::exists(bundle));
     QTRY_COMPARE(m_retryPosts, 1);
     QCOMPARE(m_terminatePosts, 0);
+    // The window answers the failed download with its message and Retry.
+    QVERIFY(JoinProgressWindow::getInstance()->isShowingFailure());
     const QString after = capture.text();
     QVERIFY(after.indexOf(QStringLiteral("modifyOrvoJoinDetails]")) <
             after.indexOf(QStringLiteral("startDownLoadingOrvoMacDmg] : Orvo Dmg Url : http://")));

@@ -13,11 +13,45 @@
 #include "Platform/UrlText.h"
 #include "Platform/Workspace.h"
 
+#include <functional>
+#include <utility>
+
 using namespace std::chrono_literals;
 
 namespace {
 
 constexpr auto downloadIdleTimeout = 240s;
+constexpr auto hdiutilBound = 2min;
+
+const QString installFailedMessage = QStringLiteral(
+    "The support app's package could not be opened. Press Retry; if it happens again, tell your technician.");
+const QString agentInTheWayMessage =
+    QStringLiteral("An older copy of the support app is in the way and could not be replaced. Quit the support app "
+                   "if it is running, then press Retry.");
+const QString launchFailedMessage =
+    QStringLiteral("The support app could not be started. Press Retry; if it happens again, tell your technician.");
+
+void showPhase(JoinProgressWindow::Phase phase)
+{
+    if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
+        progress->showPhase(phase);
+    }
+}
+
+void showFailure(const QString& message, std::function<void()> retry)
+{
+    if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
+        progress->showFailure(message, std::move(retry));
+    }
+}
+
+QString imagePath()
+{
+    return Paths::appendingPathComponent(
+        Paths::appendingPathComponent(Paths::homeDirectory(),
+                                      QStringLiteral("/Library/Application Support/OrvoMeetingNative")),
+        QStringLiteral("OrvoMac.dmg//"));
+}
 
 QString agentFolder()
 {
@@ -48,8 +82,51 @@ int OrvoDmgDownloader::runHdiutil(const QStringList& arguments)
     task.setLaunchPath(QStringLiteral("/usr/bin/hdiutil"));
     task.setArguments(arguments);
     task.launch();
-    task.waitUntilExit();
+    if (!task.waitUntilExit(Task::boundFromEnvironment("ORVO_HDIUTIL_TIMEOUT_MS", hdiutilBound))) {
+        Log::write("%s : /usr/bin/hdiutil %@ did not exit in time and was stopped", "+[OrvoDmgDownloader runHdiutil:]",
+                   arguments.join(QLatin1Char(' ')));
+    }
     return task.terminationStatus();
+}
+
+void OrvoDmgDownloader::removePartialImage()
+{
+    FileManager& manager = FileManager::defaultManager();
+    const QString partial = UrlDownload::partialPathFor(imagePath());
+    if (manager.fileExists(partial)) {
+        manager.removeItem(partial);
+    }
+}
+
+QString OrvoDmgDownloader::messageForError(const DownloadError& error)
+{
+    if (error.httpStatus != 0) {
+        return QStringLiteral("The service could not provide the support app (error %1). Press Retry; if it "
+                              "happens again, tell your technician.")
+            .arg(error.httpStatus);
+    }
+    switch (error.code) {
+    case -3000:
+    case -3003:
+    case -3005:
+        return QStringLiteral("The support app could not be saved on this Mac. Free some disk space, then press "
+                              "Retry.");
+    case -1001:
+        return QStringLiteral("The download of the support app stalled. Check your internet connection, then press "
+                              "Retry.");
+    case -1002:
+    case -1200:
+        return QStringLiteral("The support app's download location could not be trusted. Press Retry; if it "
+                              "happens again, tell your technician.");
+    default:
+        return QStringLiteral("The download of the support app was interrupted. Check your internet connection, "
+                              "then press Retry.");
+    }
+}
+
+QString OrvoDmgDownloader::failureMessage() const
+{
+    return m_failureMessage;
 }
 
 void OrvoDmgDownloader::startDownLoadingOrvoMacDmg()
@@ -72,13 +149,12 @@ void OrvoDmgDownloader::startDownLoadingOrvoMacDmg()
         request.setValueForHTTPHeaderField(Log::format("%@ %@", {productName, productVersion}),
                                            QStringLiteral("User-Agent"));
         const bool made = initWithRequest(request, this);
-        const QString destination = Paths::appendingPathComponent(
-            Paths::appendingPathComponent(Paths::homeDirectory(),
-                                          QStringLiteral("/Library/Application Support/OrvoMeetingNative")),
-            QStringLiteral("OrvoMac.dmg//"));
+        const QString destination = imagePath();
         if (!made) {
             Log::write("%s : Download failed", fullName);
         }
+        // Kept so that Retry asks only for the rest.
+        setKeepsPartialFile(true);
         setDestination(destination, true);
         Log::write("destination path : %@", destination);
     });
@@ -93,7 +169,26 @@ void OrvoDmgDownloader::downloadDidBegin(UrlDownload* /*download*/)
 void OrvoDmgDownloader::downloadDidFail(UrlDownload* /*download*/, const DownloadError& error)
 {
     const char* fullName = "-[OrvoDmgDownloader download:didFailWithError:]";
-    ExceptionGuard::run(fullName, [&] { OrvoDmgDownloader::reportDownloadFailure(fullName, error, this); });
+    ExceptionGuard::run(fullName, [&] {
+        // Set first: the progress window reads it when the notification arrives.
+        m_failureMessage = messageForError(error);
+        OrvoDmgDownloader::reportDownloadFailure(fullName, error, this);
+    });
+}
+
+void OrvoDmgDownloader::downloadDidReceiveResponse(UrlDownload* /*download*/, qint64 expectedLength)
+{
+    if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
+        progress->showDownloadProgress(resumedFrom(), expectedLength);
+    }
+    m_expectedLength = expectedLength;
+}
+
+void OrvoDmgDownloader::downloadDidReceiveData(UrlDownload* /*download*/, qint64 bytesReceived)
+{
+    if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
+        progress->showDownloadProgress(bytesReceived, m_expectedLength);
+    }
 }
 
 void OrvoDmgDownloader::reportDownloadFailure(const char* fullName, const DownloadError& error, const void* downloader)
@@ -117,20 +212,30 @@ void OrvoDmgDownloader::mountingOrvoMacDmg()
 {
     const char* fullName = "-[OrvoDmgDownloader mountingOrvoMacDmg]";
     ExceptionGuard::run(fullName, [&] {
+        showPhase(JoinProgressWindow::Phase::Installing);
         const int status = runHdiutil({QStringLiteral("mount"), inAgentFolder("OrvoMac.dmg")});
         Log::write("%s : dmg mount task termination status : %d", fullName, status);
-        // An agent already there is not replaced; the image stays attached and the window open.
-        if (FileManager::defaultManager().fileExists(inAgentFolder("Orvo.app"))) {
+        // Nothing to install from: the image stays for Retry.
+        if (status != 0) {
+            showFailure(installFailedMessage, [this] { mountingOrvoMacDmg(); });
             return;
         }
-        copyAppFileAndLaunch();
-        unMountingOrvoMacDmg();
+        // An agent already there is not replaced; detached so that Retry attaches afresh.
+        if (FileManager::defaultManager().fileExists(inAgentFolder("Orvo.app"))) {
+            unMountingOrvoMacDmg();
+            showFailure(agentInTheWayMessage, [this] { mountingOrvoMacDmg(); });
+            return;
+        }
+        if (copyAppFileAndLaunch()) {
+            unMountingOrvoMacDmg();
+        }
     });
 }
 
-void OrvoDmgDownloader::copyAppFileAndLaunch()
+bool OrvoDmgDownloader::copyAppFileAndLaunch()
 {
     const char* fullName = "-[OrvoDmgDownloader copyAppFileAndLaunch]";
+    bool launched = false;
     ExceptionGuard::run(fullName, [&] {
         FileManager& manager = FileManager::defaultManager();
         const QString folder = agentFolder();
@@ -140,7 +245,9 @@ void OrvoDmgDownloader::copyAppFileAndLaunch()
             Log::write("%s : Orvo.app file copied", fullName);
         }
         const QString appPath = Paths::appendingPathComponent(folder, QStringLiteral("Orvo.app"));
-        if (workspaceLaunchApplication(appPath)) {
+        showPhase(JoinProgressWindow::Phase::StartingAgent);
+        launched = workspaceLaunchApplication(appPath);
+        if (launched) {
             Log::write("%s : App Path : %@ orvo app file launched!", fullName, appPath);
             struct Tool
             {
@@ -166,6 +273,13 @@ void OrvoDmgDownloader::copyAppFileAndLaunch()
             }
         } else {
             Log::write("orvo app file not launched");
+            // The image stays attached, so Retry can copy what is missing and launch again.
+            showFailure(launchFailedMessage, [this] {
+                if (copyAppFileAndLaunch()) {
+                    unMountingOrvoMacDmg();
+                }
+            });
+            return;
         }
         const QString image = Log::format("%@OrvoMac.dmg", {folder});
         if (manager.fileExists(image)) {
@@ -176,6 +290,7 @@ void OrvoDmgDownloader::copyAppFileAndLaunch()
             progress->closeWindow();
         }
     });
+    return launched;
 }
 
 void OrvoDmgDownloader::unMountingOrvoMacDmg()
