@@ -13,12 +13,14 @@ public:
     // The folder that holds a bundle's signature, relative to the bundle.
     static const QString sealFolder;
 
+    // What an item is on disk.
     enum class Kind
     {
         Folder,
         File,
         Link,
     };
+    // One folder, file or link of the bundle.
     struct Item
     {
         Kind kind = Kind::File;
