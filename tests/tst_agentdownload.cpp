@@ -299,6 +299,14 @@ void TestAgentDownload::resume_data()
     QTest::newRow("206: the rest appended") << true << QJsonObject{} << true;
     QTest::newRow("200: starts over") << true << QJsonObject{{QStringLiteral("ignore_range"), true}} << false;
     QTest::newRow("416: a kept part too long starts over") << false << QJsonObject{} << false;
+    // A 206 whose range does not start where the kept part ends is not appended: the file is fetched whole.
+    const QString whole = QStringLiteral("bytes 0-%1/%2").arg(m_image.size() - 1).arg(m_image.size());
+    QTest::newRow("206 from elsewhere: starts over")
+        << true
+        << QJsonObject{{QStringLiteral("ignore_range"), true},
+                       {QStringLiteral("status"), 206},
+                       {QStringLiteral("headers"), QJsonObject{{QStringLiteral("Content-Range"), whole}}}}
+        << false;
 }
 
 void TestAgentDownload::resume()

@@ -306,7 +306,6 @@ void UrlDownload::askForRest()
 
 bool UrlDownload::acceptResponse()
 {
-    m_responseChecked = true;
     CURL* easy = m_transfer->easy;
     long status = 0;
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
@@ -337,6 +336,7 @@ bool UrlDownload::acceptResponse()
         m_expectedLength = length >= 0 ? static_cast<qint64>(length) : -1;
     }
     m_received = m_offset;
+    m_responseChecked = true;
     return true;
 }
 
