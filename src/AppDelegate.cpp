@@ -4,6 +4,7 @@
 #include "Handlers/OrvoAppUpgrader.h"
 #include "Handlers/OrvoPluginWindowHandler.h"
 #include "Objects/SessionDetails.h"
+#include "Objects/WorkingFolders.h"
 #include "Platform/Application.h"
 #include "Platform/Bundle.h"
 #include "Platform/BundleReplacer.h"
@@ -59,16 +60,6 @@ void createWorkingFolder(const char* fullName, const QString& path, const char* 
 }
 
 } // namespace
-
-QString AppDelegate::agentFolderPath()
-{
-    return Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/");
-}
-
-QString AppDelegate::stagingFolderPath()
-{
-    return Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoCustomerPluginNativeFolder/");
-}
 
 void AppDelegate::awakeFromNib()
 {
@@ -158,7 +149,7 @@ void AppDelegate::createOrvoMeetingNativeFolder()
 {
     const char* fullName = "-[AppDelegate createOrvoMeetingNativeFolder]";
     ExceptionGuard::run(fullName, [&] {
-        createWorkingFolder(fullName, agentFolderPath(), "%s Orvo Meeting Native folder Already Present",
+        createWorkingFolder(fullName, WorkingFolders::agentFolder(), "%s Orvo Meeting Native folder Already Present",
                             "%s Orvo Meeting Native Folder Created...",
                             "%s Failed to Create Orvo Meeting Native Folder...");
     });
@@ -168,7 +159,7 @@ void AppDelegate::createOrvoCustomerPluginNativeFolder()
 {
     const char* fullName = "-[AppDelegate createOrvoCustomerPluginNativeFolder]";
     ExceptionGuard::run(fullName, [&] {
-        orvoCustomerPluginNativeFolder = stagingFolderPath();
+        orvoCustomerPluginNativeFolder = WorkingFolders::stagingFolder();
         createWorkingFolder(fullName, orvoCustomerPluginNativeFolder,
                             "%s Orvo Customer Plugin Native folder Already Present",
                             "%s Orvo Customer Plugin Native Folder Created...",
@@ -193,7 +184,7 @@ void AppDelegate::parseCommandLineArgs()
         Log::write("%s : Command line aruguments : %@", fullName, arguments);
         if (!arguments.contains(installerArgument)) {
             Log::write("%s ******* Orvo Wendra Customer Plugin App Invoked By User.", fullName);
-            orvoCustomerPluginNativeFolder = stagingFolderPath();
+            orvoCustomerPluginNativeFolder = WorkingFolders::stagingFolder();
             QString infoPath = orvoCustomerPluginNativeFolder + infoFileName;
             if (!FileManager::defaultManager().fileExists(infoPath)) {
                 infoPath = orvoCustomerPluginNativeFolder + infoCopyName;
@@ -262,7 +253,7 @@ void AppDelegate::copyInfoFile()
 {
     const char* fullName = "-[AppDelegate copyInfoFile]";
     ExceptionGuard::run(fullName, [&] {
-        orvoCustomerPluginNativeFolder = stagingFolderPath();
+        orvoCustomerPluginNativeFolder = WorkingFolders::stagingFolder();
         orvoDirectoryManager = &FileManager::defaultManager();
         if (!orvoDirectoryManager->fileExists(orvoCustomerPluginNativeFolder)) {
             return;
@@ -369,7 +360,7 @@ void AppDelegate::replaceStagedPlugin()
         return;
     }
     Log::write("%s Updated Customer Plugin Downloaded from server and Initiate to Copy ", fullName);
-    orvoCustomerPluginNativeFolder = stagingFolderPath();
+    orvoCustomerPluginNativeFolder = WorkingFolders::stagingFolder();
     const QString stagedBundle = Paths::appendingPathComponent(orvoCustomerPluginNativeFolder,
                                                                QStringLiteral("/Orvo Wendra Customer Plugin.app"));
     const OptionalString appPath = session->pluginAppPath();

@@ -3,6 +3,7 @@
 #include "Handlers/JoinProgressWindow.h"
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Objects/SessionDetails.h"
+#include "Objects/WorkingFolders.h"
 #include "Platform/Bundle.h"
 #include "Platform/ExceptionGuard.h"
 #include "Platform/FileManager.h"
@@ -22,11 +23,6 @@ QMutex classLock;
 // The file carries the customer token.
 constexpr mode_t ownerOnlyFile = 0600;
 
-QString agentFolder()
-{
-    return Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/");
-}
-
 } // namespace
 
 OrvoAppUpgrader* OrvoAppUpgrader::getInstance()
@@ -44,7 +40,7 @@ void OrvoAppUpgrader::orvoAppVersionCheck()
     const char* fullName = "-[OrvoAppUpgrader orvoAppVersionCheck]";
     ExceptionGuard::run(fullName, [&] {
         SessionDetails* session = SessionDetails::getInstance();
-        const QString path = Log::format("%@/Orvo.app", {agentFolder()});
+        const QString path = Log::format("%@/Orvo.app", {WorkingFolders::agentFolder()});
         if (FileManager::defaultManager().fileExists(path)) {
             const OptionalString version =
                 Bundle::infoDictionaryText(path, QStringLiteral("CFBundleShortVersionString"));
@@ -63,7 +59,7 @@ void OrvoAppUpgrader::orvoAppUpdater()
     ExceptionGuard::run(fullName, [&] {
         // The installed agent, as every other step names it: a differently cased name would miss it on a
         // case-sensitive file system and leave the old agent to block the install.
-        const QString removalPath = Log::format("%@/Orvo.app", {agentFolder()});
+        const QString removalPath = Log::format("%@/Orvo.app", {WorkingFolders::agentFolder()});
         if (orvoDmgDownloader) {
             // Possibly still inside one of its own callbacks.
             orvoDmgDownloader->deleteLater();
@@ -72,7 +68,8 @@ void OrvoAppUpgrader::orvoAppUpdater()
         if (!SessionDetails::getInstance()->isUpdateNeeded()) {
             Log::write("%s : This mac has latest Orvo App", fullName);
             modifyOrvoJoinDetails();
-            const QString launchPath = Paths::appendingPathComponent(agentFolder(), QStringLiteral("Orvo.app"));
+            const QString launchPath =
+                Paths::appendingPathComponent(WorkingFolders::agentFolder(), QStringLiteral("Orvo.app"));
             orvoDmgDownloader->workspaceLaunchApplication(launchPath);
             if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
                 progress->closeWindow();
@@ -96,8 +93,7 @@ void OrvoAppUpgrader::modifyOrvoJoinDetails()
         Log::write("%s : Modify joindetails called!", fullName);
         SessionDetails* session = SessionDetails::getInstance();
         FileManager& manager = FileManager::defaultManager();
-        const QString path = Paths::homeDirectory() +
-                             QStringLiteral("/Library/Application Support/OrvoMeetingNative/orvojoindetails.conf");
+        const QString path = WorkingFolders::agentFolder() + QStringLiteral("orvojoindetails.conf");
         const auto content = [&] {
             const OptionalString token = session->cxp_token();
             const QString parameters =

@@ -2,6 +2,7 @@
 
 #include "Handlers/JoinProgressWindow.h"
 #include "Objects/SessionDetails.h"
+#include "Objects/WorkingFolders.h"
 #include "Platform/ExceptionGuard.h"
 #include "Platform/FileManager.h"
 #include "Platform/Log.h"
@@ -19,15 +20,14 @@ namespace {
 
 constexpr auto downloadIdleTimeout = 240s;
 
-QString agentFolder()
-{
-    return Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/");
-}
-
 QString inAgentFolder(const char* name)
 {
-    return Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/") +
-           QString::fromLatin1(name);
+    return WorkingFolders::agentFolder() + QString::fromLatin1(name);
+}
+
+QString onAgentVolume(const char* name)
+{
+    return WorkingFolders::agentVolume() + QLatin1Char('/') + QString::fromLatin1(name);
 }
 
 } // namespace
@@ -72,10 +72,8 @@ void OrvoDmgDownloader::startDownLoadingOrvoMacDmg()
         request.setValueForHTTPHeaderField(Log::format("%@ %@", {productName, productVersion}),
                                            QStringLiteral("User-Agent"));
         const bool made = initWithRequest(request, this);
-        const QString destination = Paths::appendingPathComponent(
-            Paths::appendingPathComponent(Paths::homeDirectory(),
-                                          QStringLiteral("/Library/Application Support/OrvoMeetingNative")),
-            QStringLiteral("OrvoMac.dmg//"));
+        const QString destination =
+            Paths::appendingPathComponent(WorkingFolders::agentFolder(), QStringLiteral("OrvoMac.dmg//"));
         if (!made) {
             Log::write("%s : Download failed", fullName);
         }
@@ -133,9 +131,9 @@ void OrvoDmgDownloader::copyAppFileAndLaunch()
     const char* fullName = "-[OrvoDmgDownloader copyAppFileAndLaunch]";
     ExceptionGuard::run(fullName, [&] {
         FileManager& manager = FileManager::defaultManager();
-        const QString folder = agentFolder();
+        const QString folder = WorkingFolders::agentFolder();
         manager.createDirectory(folder, true);
-        if (manager.copyItem(SystemRoot::path(QStringLiteral("/Volumes/Orvo/Orvo.app")),
+        if (manager.copyItem(SystemRoot::path(onAgentVolume("Orvo.app")),
                              Paths::appendingPathComponent(folder, QStringLiteral("/Orvo.app")))) {
             Log::write("%s : Orvo.app file copied", fullName);
         }
@@ -144,23 +142,21 @@ void OrvoDmgDownloader::copyAppFileAndLaunch()
             Log::write("%s : App Path : %@ orvo app file launched!", fullName, appPath);
             struct Tool
             {
-                const char* source;
+                const char* name;
                 QString destination;
                 const char* copied;
             };
             const Tool tools[] = {
-                {"/Volumes/Orvo/OrvoCrashDetector", inAgentFolder("OrvoCrashDetector"),
-                 "%s : OrvoCrashDetector file copied"},
-                {"/Volumes/Orvo/WendraUserHandler",
-                 Paths::appendingPathComponent(folder, QStringLiteral("/WendraUserHandler")),
+                {"OrvoCrashDetector", inAgentFolder("OrvoCrashDetector"), "%s : OrvoCrashDetector file copied"},
+                {"WendraUserHandler", Paths::appendingPathComponent(folder, QStringLiteral("/WendraUserHandler")),
                  "%s : WendraUserHandler file copied"},
-                {"/Volumes/Orvo/OWPreLogin", Paths::appendingPathComponent(folder, QStringLiteral("/OWPreLogin")),
+                {"OWPreLogin", Paths::appendingPathComponent(folder, QStringLiteral("/OWPreLogin")),
                  "%s :OWPreLogin file copied"},
-                {"/Volumes/Orvo/OrvoPingAgent", Paths::appendingPathComponent(folder, QStringLiteral("/OrvoPingAgent")),
+                {"OrvoPingAgent", Paths::appendingPathComponent(folder, QStringLiteral("/OrvoPingAgent")),
                  "%s :OrvoPingAgent file copied"},
             };
             for (const Tool& tool : tools) {
-                if (manager.copyItem(SystemRoot::path(QString::fromLatin1(tool.source)), tool.destination)) {
+                if (manager.copyItem(SystemRoot::path(onAgentVolume(tool.name)), tool.destination)) {
                     Log::write(tool.copied, fullName);
                 }
             }
@@ -182,7 +178,7 @@ void OrvoDmgDownloader::unMountingOrvoMacDmg()
 {
     const char* fullName = "-[OrvoDmgDownloader unMountingOrvoMacDmg]";
     ExceptionGuard::run(fullName, [&] {
-        const int status = runHdiutil({QStringLiteral("detach"), QStringLiteral("/Volumes/Orvo")});
+        const int status = runHdiutil({QStringLiteral("detach"), WorkingFolders::agentVolume()});
         Log::write("%s : Dmg unmount task termination status : %d", fullName, status);
     });
 }

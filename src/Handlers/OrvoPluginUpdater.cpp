@@ -2,6 +2,7 @@
 
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Objects/SessionDetails.h"
+#include "Objects/WorkingFolders.h"
 #include "Platform/ExceptionGuard.h"
 #include "Platform/FileManager.h"
 #include "Platform/Log.h"
@@ -20,11 +21,6 @@ QMutex classLock;
 
 constexpr auto downloadIdleTimeout = 240s;
 constexpr mode_t ownerOnlyFolder = 0700;
-
-QString stagingFolder()
-{
-    return Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoCustomerPluginNativeFolder/");
-}
 
 } // namespace
 
@@ -58,7 +54,7 @@ void OrvoPluginUpdater::downloadorvoPlugindmg()
     ExceptionGuard::run(fullName, [&] {
         SessionDetails* session = SessionDetails::getInstance();
         FileManager& manager = FileManager::defaultManager();
-        const QString folder = stagingFolder();
+        const QString folder = WorkingFolders::stagingFolder();
         if (!manager.fileExists(folder)) {
             // Owner only, as start-up makes it: the folder also keeps the customer token's info file.
             manager.createDirectory(folder, true, ownerOnlyFolder);
@@ -109,9 +105,7 @@ void OrvoPluginUpdater::mountingOrvoPluginDmg()
 {
     const char* fullName = "-[OrvoPluginUpdater mountingOrvoPluginDmg]";
     ExceptionGuard::run(fullName, [&] {
-        const QString image =
-            Paths::homeDirectory() +
-            QStringLiteral("/Library/Application Support/OrvoCustomerPluginNativeFolder/OrvoPlugin.dmg");
+        const QString image = WorkingFolders::stagingFolder() + QStringLiteral("OrvoPlugin.dmg");
         const int status = OrvoDmgDownloader::runHdiutil({QStringLiteral("mount"), image});
         Log::write("%s : dmg mount task termination status : %d", fullName, status);
         copyAppFile();
@@ -123,7 +117,7 @@ void OrvoPluginUpdater::copyAppFile()
     const char* fullName = "-[OrvoPluginUpdater copyAppFile]";
     ExceptionGuard::run(fullName, [&] {
         FileManager& manager = FileManager::defaultManager();
-        const QString folder = stagingFolder();
+        const QString folder = WorkingFolders::stagingFolder();
         const QString staged = Log::format("%@Orvo Wendra Customer Plugin.app", {folder});
         if (manager.fileExists(staged)) {
             if (manager.removeItem(staged)) {
@@ -133,7 +127,7 @@ void OrvoPluginUpdater::copyAppFile()
             Log::write("%s : No Existing Updated Orvo Plugin Present in folder %@", fullName, folder);
         }
         if (manager.copyItem(
-                SystemRoot::path(QStringLiteral("/Volumes/OrvoPlugin/Orvo Wendra Customer Plugin.app")),
+                SystemRoot::path(WorkingFolders::pluginVolume() + QStringLiteral("/Orvo Wendra Customer Plugin.app")),
                 Paths::appendingPathComponent(folder, QStringLiteral("/Orvo Wendra Customer Plugin.app")))) {
             SessionDetails::getInstance()->setIsAppReplaceFlag(true);
             Log::write("%s : Orvo Wendra Customer Plugin.app file copied to  OrvoCustomerPluginNative folder",
@@ -151,8 +145,7 @@ void OrvoPluginUpdater::unMountingOrvoPluginDmg()
 {
     const char* fullName = "-[OrvoPluginUpdater unMountingOrvoPluginDmg]";
     ExceptionGuard::run(fullName, [&] {
-        const int status =
-            OrvoDmgDownloader::runHdiutil({QStringLiteral("detach"), QStringLiteral("/Volumes/OrvoPlugin")});
+        const int status = OrvoDmgDownloader::runHdiutil({QStringLiteral("detach"), WorkingFolders::pluginVolume()});
         Log::write("%s : Dmg unmount task termination status : %d", fullName, status);
     });
 }
