@@ -10,6 +10,8 @@
 #include "Platform/FileWriter.h"
 #include "Platform/Log.h"
 #include "Platform/Paths.h"
+#include "Platform/SiblingInstall.h"
+#include "Platform/SignatureCheck.h"
 
 #include <QMutex>
 
@@ -19,6 +21,10 @@ OrvoAppUpgrader* orvoAppUpgraderObj = nullptr;
 // The downloader of the latest decision; holding it keeps its download running.
 OrvoDmgDownloader* orvoDmgDownloader = nullptr;
 QMutex classLock;
+// The check of the installed agent started at start-up; its verdict decides whether its version is sent and
+// whether it is launched.
+SignatureCheck installedAgentCheck;
+bool installedAgentRefusalLogged = false;
 
 // The file carries the customer token.
 constexpr mode_t ownerOnlyFile = 0600;
@@ -41,7 +47,11 @@ void OrvoAppUpgrader::orvoAppVersionCheck()
     ExceptionGuard::run(fullName, [&] {
         SessionDetails* session = SessionDetails::getInstance();
         const QString path = Log::format("%@/Orvo.app", {WorkingFolders::agentFolder()});
+        installedAgentCheck = SignatureCheck();
+        installedAgentRefusalLogged = false;
         if (FileManager::defaultManager().fileExists(path)) {
+            // Hashing a large agent takes a while: it runs beside the join window, and Join waits for it.
+            installedAgentCheck = SignatureCheck::start(path);
             const OptionalString version =
                 Bundle::infoDictionaryText(path, QStringLiteral("CFBundleShortVersionString"));
             session->setLocalOrvoAppVersion(Log::format("%@", {version}));
@@ -51,6 +61,31 @@ void OrvoAppUpgrader::orvoAppVersionCheck()
             session->setLocalOrvoAppVersion(QStringLiteral("0"));
         }
     });
+}
+
+bool OrvoAppUpgrader::verifyInstalledAgent()
+{
+    const char* fullName = "-[OrvoAppUpgrader verifyInstalledAgent]";
+    bool verified = false;
+    ExceptionGuard::run(fullName, [&] {
+        if (!installedAgentCheck.isStarted()) {
+            // Nothing was there at start-up, so the version is "0" already; one there now is checked all the same.
+            const QString path = Log::format("%@/Orvo.app", {WorkingFolders::agentFolder()});
+            if (!FileManager::defaultManager().fileExists(path)) {
+                return;
+            }
+            installedAgentCheck = SignatureCheck::start(path);
+        }
+        const std::optional<QString> refusal = installedAgentCheck.verdict();
+        verified = !refusal;
+        if (refusal && !installedAgentRefusalLogged) {
+            installedAgentRefusalLogged = true;
+            SessionDetails::getInstance()->setLocalOrvoAppVersion(QStringLiteral("0"));
+            Log::write("%s : Orvo app %@ not used, Setting app version to zero: %@", fullName,
+                       installedAgentCheck.bundlePath(), *refusal);
+        }
+    });
+    return verified;
 }
 
 void OrvoAppUpgrader::orvoAppUpdater()
@@ -70,15 +105,18 @@ void OrvoAppUpgrader::orvoAppUpdater()
             modifyOrvoJoinDetails();
             const QString launchPath =
                 Paths::appendingPathComponent(WorkingFolders::agentFolder(), QStringLiteral("Orvo.app"));
-            orvoDmgDownloader->workspaceLaunchApplication(launchPath);
+            // One that did not verify counts as not there: it is not launched.
+            if (verifyInstalledAgent()) {
+                orvoDmgDownloader->workspaceLaunchApplication(launchPath);
+            }
             if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
                 progress->closeWindow();
             }
         } else {
             Log::write("%s : Updated Orvo App Version Available in Server..", fullName);
-            FileManager& manager = FileManager::defaultManager();
-            if (manager.fileExists(removalPath)) {
-                manager.removeItem(removalPath);
+            // Taken away in one rename, so a kill part-way leaves no torn agent behind.
+            if (FileManager::defaultManager().fileExists(removalPath)) {
+                SiblingInstall::remove(removalPath);
             }
             modifyOrvoJoinDetails();
             orvoDmgDownloader->startDownLoadingOrvoMacDmg();

@@ -3,11 +3,13 @@
 #include "Handlers/JoinProgressWindow.h"
 #include "Objects/SessionDetails.h"
 #include "Objects/WorkingFolders.h"
+#include "Platform/CodeSignature.h"
 #include "Platform/ExceptionGuard.h"
 #include "Platform/FileManager.h"
 #include "Platform/Log.h"
 #include "Platform/NotificationCenter.h"
 #include "Platform/Paths.h"
+#include "Platform/SiblingInstall.h"
 #include "Platform/SystemRoot.h"
 #include "Platform/SystemVersion.h"
 #include "Platform/Task.h"
@@ -111,34 +113,59 @@ void OrvoDmgDownloader::downloadDidFinish(UrlDownload* /*download*/)
     });
 }
 
-void OrvoDmgDownloader::mountingOrvoMacDmg()
+bool OrvoDmgDownloader::mountingOrvoMacDmg()
 {
     const char* fullName = "-[OrvoDmgDownloader mountingOrvoMacDmg]";
+    bool launched = false;
     ExceptionGuard::run(fullName, [&] {
+        // Whatever is at the mount point is installed from, so it must be this image's volume and no other.
+        if (!clearMountPoint(WorkingFolders::agentVolume())) {
+            Log::write("%s : %@ is still attached from an earlier run; nothing installed", fullName,
+                       WorkingFolders::agentVolume());
+            endWithoutInstall();
+            return;
+        }
         const int status = runHdiutil({QStringLiteral("mount"), inAgentFolder("OrvoMac.dmg")});
         Log::write("%s : dmg mount task termination status : %d", fullName, status);
+        if (status != 0) {
+            Log::write("%s : The image was not attached; nothing installed from %@", fullName,
+                       WorkingFolders::agentVolume());
+            endWithoutInstall();
+            return;
+        }
         // An agent already there is not replaced; the image stays attached and the window open.
         if (FileManager::defaultManager().fileExists(inAgentFolder("Orvo.app"))) {
             return;
         }
-        copyAppFileAndLaunch();
+        launched = copyAppFileAndLaunch();
         unMountingOrvoMacDmg();
     });
+    return launched;
 }
 
-void OrvoDmgDownloader::copyAppFileAndLaunch()
+bool OrvoDmgDownloader::copyAppFileAndLaunch()
 {
     const char* fullName = "-[OrvoDmgDownloader copyAppFileAndLaunch]";
+    bool launched = false;
     ExceptionGuard::run(fullName, [&] {
         FileManager& manager = FileManager::defaultManager();
         const QString folder = WorkingFolders::agentFolder();
         manager.createDirectory(folder, true);
-        if (manager.copyItem(SystemRoot::path(onAgentVolume("Orvo.app")),
-                             Paths::appendingPathComponent(folder, QStringLiteral("/Orvo.app")))) {
-            Log::write("%s : Orvo.app file copied", fullName);
-        }
         const QString appPath = Paths::appendingPathComponent(folder, QStringLiteral("Orvo.app"));
-        if (workspaceLaunchApplication(appPath)) {
+        // Copied beside its place, verified there, and renamed in whole: the agent path never holds a torn or
+        // foreign agent, and only what verified is launched.
+        QString refusal;
+        const SiblingInstall::Result installed = SiblingInstall::install(
+            SystemRoot::path(onAgentVolume("Orvo.app")),
+            Paths::appendingPathComponent(folder, QStringLiteral("/Orvo.app")),
+            [](const QString& copy) { return CodeSignature::verifyBundle(copy); }, &refusal);
+        if (installed == SiblingInstall::Result::Installed) {
+            Log::write("%s : Orvo.app file copied", fullName);
+        } else if (installed == SiblingInstall::Result::Refused) {
+            Log::write("%s : Orvo.app not installed: %@", fullName, refusal);
+        }
+        if (installed == SiblingInstall::Result::Installed && workspaceLaunchApplication(appPath)) {
+            launched = true;
             Log::write("%s : App Path : %@ orvo app file launched!", fullName, appPath);
             struct Tool
             {
@@ -155,9 +182,17 @@ void OrvoDmgDownloader::copyAppFileAndLaunch()
                 {"OrvoPingAgent", Paths::appendingPathComponent(folder, QStringLiteral("/OrvoPingAgent")),
                  "%s :OrvoPingAgent file copied"},
             };
+            // Each tool is checked against the digests the agent just installed carries, and replaces an older one.
+            const auto matchesAgent = [&appPath](const QString& copy) {
+                return CodeSignature::verifyCompanion(appPath, copy);
+            };
             for (const Tool& tool : tools) {
-                if (manager.copyItem(SystemRoot::path(onAgentVolume(tool.name)), tool.destination)) {
+                const SiblingInstall::Result result = SiblingInstall::install(
+                    SystemRoot::path(onAgentVolume(tool.name)), tool.destination, matchesAgent, &refusal);
+                if (result == SiblingInstall::Result::Installed) {
                     Log::write(tool.copied, fullName);
+                } else if (result == SiblingInstall::Result::Refused) {
+                    Log::write("%s : %@ not installed: %@", fullName, QString::fromLatin1(tool.name), refusal);
                 }
             }
         } else {
@@ -172,6 +207,7 @@ void OrvoDmgDownloader::copyAppFileAndLaunch()
             progress->closeWindow();
         }
     });
+    return launched;
 }
 
 void OrvoDmgDownloader::unMountingOrvoMacDmg()
@@ -181,6 +217,28 @@ void OrvoDmgDownloader::unMountingOrvoMacDmg()
         const int status = runHdiutil({QStringLiteral("detach"), WorkingFolders::agentVolume()});
         Log::write("%s : Dmg unmount task termination status : %d", fullName, status);
     });
+}
+
+bool OrvoDmgDownloader::clearMountPoint(const QString& volume)
+{
+    if (!FileManager::defaultManager().fileExists(SystemRoot::path(volume))) {
+        return true;
+    }
+    // Not logged: this run did not attach it, and only what is left afterwards matters.
+    runHdiutil({QStringLiteral("detach"), volume});
+    return !FileManager::defaultManager().fileExists(SystemRoot::path(volume));
+}
+
+void OrvoDmgDownloader::endWithoutInstall()
+{
+    FileManager& manager = FileManager::defaultManager();
+    const QString image = inAgentFolder("OrvoMac.dmg");
+    if (manager.fileExists(image)) {
+        manager.removeItem(image);
+    }
+    if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
+        progress->closeWindow();
+    }
 }
 
 bool OrvoDmgDownloader::workspaceLaunchApplication(const QString& path)
