@@ -8,6 +8,7 @@
 #include "Platform/Application.h"
 #include "Platform/Bundle.h"
 #include "Platform/BundleReplacer.h"
+#include "Platform/CodeSignature.h"
 #include "Platform/ExceptionGuard.h"
 #include "Platform/FileManager.h"
 #include "Platform/Log.h"
@@ -15,6 +16,7 @@
 #include "Platform/Paths.h"
 #include "Platform/ProcessInfo.h"
 #include "Platform/PropertyList.h"
+#include "Platform/SiblingInstall.h"
 #include "Platform/StandardStreams.h"
 
 #include <QCoreApplication>
@@ -40,6 +42,18 @@ const QString terminateNotification = QStringLiteral("OrvoPluginTerminate");
 const QString installerArgument = QStringLiteral("Installer-Plugin");
 const QString infoFileName = QStringLiteral("com.orvo.wendra.MacPlugin.plist");
 const QString infoCopyName = QStringLiteral("info.plist");
+
+// Nothing when the bundle at candidate names itself as the one at running does; otherwise why not.
+std::optional<QString> sameIdentity(const QString& candidate, const QString& running)
+{
+    const QString key = QStringLiteral("CFBundleIdentifier");
+    const OptionalString theirs = Bundle::infoDictionaryText(candidate, key);
+    const OptionalString ours = Bundle::infoDictionaryText(running, key);
+    if (!ours || ours->isEmpty() || theirs != ours) {
+        return Log::format("the staged bundle is %@, the running one %@", {theirs, ours});
+    }
+    return std::nullopt;
+}
 
 QString emptyText()
 {
@@ -152,6 +166,8 @@ void AppDelegate::createOrvoMeetingNativeFolder()
         createWorkingFolder(fullName, WorkingFolders::agentFolder(), "%s Orvo Meeting Native folder Already Present",
                             "%s Orvo Meeting Native Folder Created...",
                             "%s Failed to Create Orvo Meeting Native Folder...");
+        // What an install cut short by a kill left hidden in the folder.
+        SiblingInstall::clearLeftoversIn(WorkingFolders::agentFolder());
     });
 }
 
@@ -164,6 +180,7 @@ void AppDelegate::createOrvoCustomerPluginNativeFolder()
                             "%s Orvo Customer Plugin Native folder Already Present",
                             "%s Orvo Customer Plugin Native Folder Created...",
                             "%s Failed to Create Orvo Customer Plugin Native Folder...");
+        SiblingInstall::clearLeftoversIn(orvoCustomerPluginNativeFolder);
     });
 }
 
@@ -368,8 +385,27 @@ void AppDelegate::replaceStagedPlugin()
         Log::write("%s There is No Updated Plugin App Present in %@", fullName, orvoCustomerPluginNativeFolder);
         return;
     }
+    // Only a program that is its bundle's own executable replaces that bundle, and only with one of the same
+    // identity: anything else would swap out a folder that is not the plugin's.
+    const QString running = appPath.value_or(QString());
+    std::optional<QString> refusal = Bundle::mainExecutableRefusal(running);
+    if (!refusal) {
+        refusal = sameIdentity(stagedBundle, running);
+    }
+    if (refusal) {
+        Log::write("%s Not replacing %@: %@", fullName, running, *refusal);
+        return;
+    }
     // Swapped in whole rather than removed and copied: a failed copy or a kill must never leave no plugin at all.
-    switch (BundleReplacer::replace(stagedBundle, appPath.value_or(QString()))) {
+    // The copy that goes in place is verified, not the staged bundle, which may change meanwhile.
+    QString reason;
+    const auto verified = [&running](const QString& copy) -> std::optional<QString> {
+        if (std::optional<QString> why = CodeSignature::verifyBundle(copy)) {
+            return why;
+        }
+        return sameIdentity(copy, running);
+    };
+    switch (BundleReplacer::replace(stagedBundle, running, verified, &reason)) {
     case BundleReplacer::Result::Replaced:
         Log::write("%s Updated Customer Plugin app Copied to %@", fullName, appPath);
         break;
@@ -379,6 +415,9 @@ void AppDelegate::replaceStagedPlugin()
         break;
     case BundleReplacer::Result::CopyFailed:
         Log::write("%s Failed to copy Updated Customer plugin app to folder %@", fullName, appPath);
+        break;
+    case BundleReplacer::Result::Refused:
+        Log::write("%s Not replacing %@: %@", fullName, running, reason);
         break;
     }
 }
