@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "Platform/CodeSignature.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <QTcpServer>
@@ -101,4 +103,18 @@ QString closedLoopbackHost()
     const quint16 port = server.serverPort();
     server.close();
     return QStringLiteral("127.0.0.1:%1").arg(port);
+}
+
+bool signBundleForTest(const QString& bundle, const QStringList& companions)
+{
+    QFile key(QStringLiteral(ORVO_SIGNING_KEY_FILE));
+    if (!key.open(QIODevice::ReadOnly)) {
+        qWarning("cannot read the signing key %s", qPrintable(key.fileName()));
+        return false;
+    }
+    const auto failure = CodeSignature::signBundle(bundle, key.readAll(), companions);
+    if (failure) {
+        qWarning("cannot sign %s: %s", qPrintable(bundle), qPrintable(*failure));
+    }
+    return !failure;
 }

@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // Sends the process's standard error (where the log call writes) to a file while alive, so a test can read the
@@ -49,3 +50,7 @@ QString closedLoopbackHost();
 
 // Makes a throw-away CA and a server certificate for localhost and 127.0.0.1 in dir.
 bool makeTestCertificates(const QString& dir);
+
+// Signs the bundle with the build's signing key, each companion's digest in the signature as the build does for the
+// agent's tools. False, with the reason as a warning, when it cannot.
+bool signBundleForTest(const QString& bundle, const QStringList& companions = {});

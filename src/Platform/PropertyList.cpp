@@ -94,6 +94,54 @@ QVariant toVariant(plist_t node, int depth)
     }
 }
 
+// The node for a value, owned by the caller; null when the value (or one inside it) has no property-list kind.
+plist_t toNode(const QVariant& value, int depth)
+{
+    if (depth > maximumDepth) {
+        return nullptr;
+    }
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return plist_new_bool(value.toBool() ? 1 : 0);
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        return plist_new_uint(static_cast<uint64_t>(value.toLongLong()));
+    case QMetaType::QString:
+        return plist_new_string(value.toString().toUtf8().constData());
+    case QMetaType::QByteArray: {
+        const QByteArray data = value.toByteArray();
+        return plist_new_data(data.constData(), static_cast<uint64_t>(data.size()));
+    }
+    case QMetaType::QVariantList: {
+        plist_t list = plist_new_array();
+        for (const QVariant& item : value.toList()) {
+            plist_t child = toNode(item, depth + 1);
+            if (!child) {
+                plist_free(list);
+                return nullptr;
+            }
+            plist_array_append_item(list, child);
+        }
+        return list;
+    }
+    case QMetaType::QVariantMap: {
+        plist_t map = plist_new_dict();
+        const QVariantMap entries = value.toMap();
+        for (auto it = entries.begin(); it != entries.end(); ++it) {
+            plist_t child = toNode(it.value(), depth + 1);
+            if (!child) {
+                plist_free(map);
+                return nullptr;
+            }
+            plist_dict_set_item(map, it.key().toUtf8().constData(), child);
+        }
+        return map;
+    }
+    default:
+        return nullptr;
+    }
+}
+
 // libplist aborts when asked for a string or key that holds a NUL, which UTF-16 text in a binary list can carry.
 // Its XML rendering writes such text out whole without aborting, so a NUL there marks a list to refuse.
 bool holdsNulInText(plist_t root)
@@ -124,6 +172,11 @@ std::optional<QVariantMap> PropertyList::dictionaryWithContentsOfFile(const QStr
     }
     // Asked for no more than the file holds: a read of the whole limit allocates the limit every time.
     const QByteArray data = file.read(qBound(qint64{0}, file.size(), maximumFileSize) + 1);
+    return dictionaryWithData(data);
+}
+
+std::optional<QVariantMap> PropertyList::dictionaryWithData(const QByteArray& data)
+{
     if (data.isEmpty() || data.size() > maximumFileSize) {
         return std::nullopt;
     }
@@ -137,4 +190,21 @@ std::optional<QVariantMap> PropertyList::dictionaryWithContentsOfFile(const QStr
         return std::nullopt;
     }
     return toVariant(root, 0).toMap();
+}
+
+std::optional<QByteArray> PropertyList::xmlDataWithDictionary(const QVariantMap& dictionary)
+{
+    std::unique_ptr<void, decltype(&plist_free)> root(toNode(QVariant(dictionary), 0), &plist_free);
+    if (!root) {
+        return std::nullopt;
+    }
+    char* xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(root.get(), &xml, &length);
+    if (!xml) {
+        return std::nullopt;
+    }
+    QByteArray data(xml, static_cast<qsizetype>(length));
+    plist_to_xml_free(xml);
+    return data;
 }

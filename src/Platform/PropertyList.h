@@ -12,4 +12,9 @@ public:
     // The file's top-level dictionary; nothing when the file cannot be read or parsed or is not a dictionary.
     // Strings come back as QString, integers as qint64, reals as double, data as QByteArray.
     static std::optional<QVariantMap> dictionaryWithContentsOfFile(const QString& path);
+    // The same for a property list held in memory.
+    static std::optional<QVariantMap> dictionaryWithData(const QByteArray& data);
+    // The dictionary as an XML property list; nothing when a value is of a kind a property list cannot hold.
+    // Takes strings, booleans, integers, data, lists and dictionaries.
+    static std::optional<QByteArray> xmlDataWithDictionary(const QVariantMap& dictionary);
 };

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+
+#include <optional>
+
+// The folders, files and links of a bundle as they lie on disk, read without following any link.
+class BundleTree
+{
+public:
+    // The folder that holds a bundle's signature, relative to the bundle.
+    static const QString sealFolder;
+
+    enum class Kind
+    {
+        Folder,
+        File,
+        Link,
+    };
+    struct Item
+    {
+        Kind kind = Kind::File;
+        // Files: the SHA-256 digest in hex, and whether the owner may run the file.
+        QString digest;
+        bool executable = false;
+        // Links: the target as written.
+        QString target;
+    };
+
+    // Reads the bundle at bundlePath: every item outside sealFolder by its path relative to the bundle, and the
+    // files in sealFolder with their contents. Refuses special files, names that are not plain UTF-8 text, links
+    // that lead out of the bundle and trees too large to be a bundle. Nothing on success; otherwise why not.
+    std::optional<QString> read(const QString& bundlePath);
+    // Reads only the files in sealFolder, without following a link on the way there.
+    std::optional<QString> readSealOnly(const QString& bundlePath);
+
+    const QMap<QString, Item>& items() const { return m_items; }
+    // The files in sealFolder, by name.
+    const QMap<QString, QByteArray>& sealFiles() const { return m_sealFiles; }
+
+private:
+    static std::optional<int> openBundle(const QString& bundlePath, QString* reason);
+    std::optional<QString> readFolder(int fd, const QString& relative, int depth);
+    std::optional<QString> readSeal(int fd);
+    std::optional<QString> linkLeavingBundle() const;
+    bool resolvesInside(QStringList& at, const QString& target, int& hops) const;
+
+    QMap<QString, Item> m_items;
+    QMap<QString, QByteArray> m_sealFiles;
+};

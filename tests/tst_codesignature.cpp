@@ -1,0 +1,172 @@
+#include "Platform/CodeSignature.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+#include <memory>
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+
+namespace {
+
+// What a row does to a signed bundle (and the companion beside it) before it is verified.
+using Change = std::function<void(const QString& bundle, const QString& companion)>;
+
+void writeFile(const QString& path, const QByteArray& data, mode_t mode = 0644)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size());
+    file.close();
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode), 0);
+}
+
+void appendTo(const QString& path, const QByteArray& data)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::Append) && file.write(data) == data.size());
+}
+
+void link(const QString& target, const QString& path)
+{
+    QCOMPARE(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()), 0);
+}
+
+// A fresh Ed25519 private key in PEM: a signer the build does not know.
+QByteArray strangersKey()
+{
+    const std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> key(EVP_PKEY_Q_keygen(nullptr, nullptr, "ED25519"),
+                                                                  &EVP_PKEY_free);
+    const std::unique_ptr<BIO, decltype(&BIO_free)> out(BIO_new(BIO_s_mem()), &BIO_free);
+    if (!key || !out || PEM_write_bio_PrivateKey(out.get(), key.get(), nullptr, nullptr, 0, nullptr, nullptr) != 1) {
+        return {};
+    }
+    char* data = nullptr;
+    const long size = BIO_get_mem_data(out.get(), &data);
+    return QByteArray(data, static_cast<qsizetype>(size));
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Change)
+
+class CodeSignatureTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void verify_data()
+    {
+        QTest::addColumn<Change>("change");
+        QTest::addColumn<bool>("companion");  // verify the companion instead of the bundle
+        QTest::addColumn<QString>("refusal"); // part of the reason; empty: it verifies
+
+        const auto nothing = [](const QString&, const QString&) {
+        };
+        QTest::newRow("good bundle") << Change(nothing) << false << "";
+        QTest::newRow("flipped byte") << Change([](const QString& bundle, const QString&) {
+            QFile file(bundle + "/Contents/MacOS/Sample");
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QByteArray data = file.readAll();
+            data[5] = static_cast<char>(data[5] ^ 0x01);
+            QVERIFY(file.seek(0) && file.write(data) == data.size());
+        }) << false << "Contents/MacOS/Sample has been changed";
+        QTest::newRow("added file") << Change([](const QString& bundle, const QString&) {
+            writeFile(bundle + "/Contents/Resources/extra.dylib", "more");
+        }) << false << "Contents/Resources/extra.dylib is not in the signature";
+        QTest::newRow("added folder") << Change([](const QString& bundle, const QString&) {
+            QVERIFY(QDir().mkdir(bundle + "/Contents/PlugIns"));
+        }) << false << "Contents/PlugIns is not in the signature";
+        QTest::newRow("removed file") << Change([](const QString& bundle, const QString&) {
+            QVERIFY(QFile::remove(bundle + "/Contents/Resources/picture.png"));
+        }) << false << "Contents/Resources/picture.png is missing";
+        QTest::newRow("executable bit") << Change([](const QString& bundle, const QString&) {
+            QCOMPARE(::chmod(QFile::encodeName(bundle + "/Contents/MacOS/Sample").constData(), 0644), 0);
+        }) << false << "executable bit of Contents/MacOS/Sample";
+        QTest::newRow("link out of the bundle") << Change([](const QString& bundle, const QString&) {
+            link("../../..", bundle + "/Contents/Resources/outside");
+        }) << false << "Contents/Resources/outside is a link that leads out of the bundle";
+        // Climbing from where a link leads: "here/.." is the bundle's parent, though it reads as the bundle.
+        QTest::newRow("link out through a link") << Change([](const QString& bundle, const QString&) {
+            link(".", bundle + "/here");
+            link("../../here/..", bundle + "/Contents/Resources/sneaky");
+        }) << false << "Contents/Resources/sneaky is a link that leads out of the bundle";
+        QTest::newRow("special file") << Change([](const QString& bundle, const QString&) {
+            QCOMPARE(::mkfifo(QFile::encodeName(bundle + "/Contents/Resources/pipe").constData(), 0600), 0);
+        }) << false << "Contents/Resources/pipe is a special file";
+        QTest::newRow("signed by another key") << Change([](const QString& bundle, const QString&) {
+            const QByteArray key = strangersKey();
+            QVERIFY(!key.isEmpty());
+            const auto failure = CodeSignature::signBundle(bundle, key);
+            QVERIFY2(!failure, qPrintable(failure.value_or(QString())));
+        }) << false << "the signature does not match";
+        QTest::newRow("missing signature") << Change([](const QString& bundle, const QString&) {
+            QVERIFY(QFile::remove(bundle + "/Contents/_CodeSignature/CodeSignature"));
+        }) << false << "the bundle is not signed";
+        QTest::newRow("tampered resource list") << Change([](const QString& bundle, const QString&) {
+            const QString list = bundle + "/Contents/_CodeSignature/CodeResources";
+            QFile file(list);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QByteArray data = file.readAll();
+            file.close();
+            QVERIFY(data.contains("<true/>"));
+            writeFile(list, data.replace("<true/>", "<false/>"));
+        }) << false << "the signature does not match";
+        QTest::newRow("companion") << Change(nothing) << true << "";
+        QTest::newRow("changed companion")
+            << Change([](const QString&, const QString& companion) { appendTo(companion, "\n# more\n"); }) << true
+            << "Helper differs from the signed companion";
+    }
+    void verify()
+    {
+        QFETCH(Change, change);
+        QFETCH(bool, companion);
+        QFETCH(QString, refusal);
+        QTemporaryDir dir;
+        const QString bundle = dir.filePath("Sample.app");
+        const QString helper = dir.filePath("Helper");
+        writeFile(bundle + "/Contents/Info.plist", "<plist><dict/></plist>\n");
+        writeFile(bundle + "/Contents/MacOS/Sample", "#!/bin/sh\nexit 0\n", 0755);
+        writeFile(bundle + "/Contents/Resources/picture.png", "not really a picture");
+        link("picture.png", bundle + "/Contents/Resources/current.png");
+        QVERIFY(QDir().mkpath(bundle + "/Contents/Resources/Empty"));
+        writeFile(helper, "#!/bin/sh\nexit 0\n", 0755);
+        QVERIFY(signBundleForTest(bundle, {helper}));
+        change(bundle, helper);
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+
+        // Under the key the build embedded.
+        const auto reason =
+            companion ? CodeSignature::verifyCompanion(bundle, helper) : CodeSignature::verifyBundle(bundle);
+        if (refusal.isEmpty()) {
+            QVERIFY2(!reason, qPrintable(reason.value_or(QString())));
+        } else {
+            QVERIFY(reason);
+            QVERIFY2(reason->contains(refusal), qPrintable(*reason));
+        }
+        if (companion) {
+            return;
+        }
+        // The signing tool says the same, in one line.
+        QProcess tool;
+        tool.start(ORVO_CODESIGN_TOOL, {"verify", "--key", ORVO_SIGNING_PUBLIC_KEY_FILE, bundle});
+        QVERIFY(tool.waitForFinished(60000));
+        const QString error = QString::fromUtf8(tool.readAllStandardError());
+        QCOMPARE(tool.exitCode(), refusal.isEmpty() ? 0 : 1);
+        QCOMPARE(error.count('\n'), refusal.isEmpty() ? 0 : 1);
+        QVERIFY2(error.contains(refusal), qPrintable(error));
+    }
+};
+
+QTEST_GUILESS_MAIN(CodeSignatureTest)
+#include "tst_codesignature.moc"
