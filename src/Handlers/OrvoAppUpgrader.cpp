@@ -22,9 +22,16 @@ OrvoAppUpgrader* orvoAppUpgraderObj = nullptr;
 OrvoDmgDownloader* orvoDmgDownloader = nullptr;
 QMutex classLock;
 // The check of the installed agent started at start-up; its verdict decides whether its version is sent and
-// whether it is launched.
+// whether it is launched. One decision uses it up: a later join checks afresh.
 SignatureCheck installedAgentCheck;
 bool installedAgentRefusalLogged = false;
+
+// Starts checking the agent at path; with no path, forgets the last check.
+void resetInstalledAgentCheck(const QString& path = QString())
+{
+    installedAgentCheck = path.isEmpty() ? SignatureCheck() : SignatureCheck::start(path);
+    installedAgentRefusalLogged = false;
+}
 
 // The file carries the customer token.
 constexpr mode_t ownerOnlyFile = 0600;
@@ -47,11 +54,10 @@ void OrvoAppUpgrader::orvoAppVersionCheck()
     ExceptionGuard::run(fullName, [&] {
         SessionDetails* session = SessionDetails::getInstance();
         const QString path = Log::format("%@/Orvo.app", {WorkingFolders::agentFolder()});
-        installedAgentCheck = SignatureCheck();
-        installedAgentRefusalLogged = false;
+        resetInstalledAgentCheck();
         if (FileManager::defaultManager().fileExists(path)) {
             // Hashing a large agent takes a while: it runs beside the join window, and Join waits for it.
-            installedAgentCheck = SignatureCheck::start(path);
+            resetInstalledAgentCheck(path);
             const OptionalString version =
                 Bundle::infoDictionaryText(path, QStringLiteral("CFBundleShortVersionString"));
             session->setLocalOrvoAppVersion(Log::format("%@", {version}));
@@ -74,7 +80,7 @@ bool OrvoAppUpgrader::verifyInstalledAgent()
             if (!FileManager::defaultManager().fileExists(path)) {
                 return;
             }
-            installedAgentCheck = SignatureCheck::start(path);
+            resetInstalledAgentCheck(path);
         }
         const std::optional<QString> refusal = installedAgentCheck.verdict();
         verified = !refusal;
@@ -109,12 +115,14 @@ void OrvoAppUpgrader::orvoAppUpdater()
             if (verifyInstalledAgent()) {
                 orvoDmgDownloader->workspaceLaunchApplication(launchPath);
             }
+            resetInstalledAgentCheck();
             if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
                 progress->closeWindow();
             }
         } else {
             Log::write("%s : Updated Orvo App Version Available in Server..", fullName);
             // Taken away in one rename, so a kill part-way leaves no torn agent behind.
+            resetInstalledAgentCheck();
             if (FileManager::defaultManager().fileExists(removalPath)) {
                 SiblingInstall::remove(removalPath);
             }
