@@ -3,12 +3,15 @@
 #include "Handlers/JoinProgressWindow.h"
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Objects/SessionDetails.h"
+#include "Objects/WorkingFolders.h"
 #include "Platform/Bundle.h"
 #include "Platform/ExceptionGuard.h"
 #include "Platform/FileManager.h"
 #include "Platform/FileWriter.h"
 #include "Platform/Log.h"
 #include "Platform/Paths.h"
+#include "Platform/SiblingInstall.h"
+#include "Platform/SignatureCheck.h"
 
 #include <QMutex>
 
@@ -18,14 +21,20 @@ OrvoAppUpgrader* orvoAppUpgraderObj = nullptr;
 // The downloader of the latest decision; holding it keeps its download running.
 OrvoDmgDownloader* orvoDmgDownloader = nullptr;
 QMutex classLock;
+// The check of the installed agent started at start-up; its verdict decides whether its version is sent and
+// whether it is launched. One decision uses it up: a later join checks afresh.
+SignatureCheck installedAgentCheck;
+bool installedAgentRefusalLogged = false;
+
+// Starts checking the agent at path; with no path, forgets the last check.
+void resetInstalledAgentCheck(const QString& path = QString())
+{
+    installedAgentCheck = path.isEmpty() ? SignatureCheck() : SignatureCheck::start(path);
+    installedAgentRefusalLogged = false;
+}
 
 // The file carries the customer token.
 constexpr mode_t ownerOnlyFile = 0600;
-
-QString agentFolder()
-{
-    return Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/");
-}
 
 } // namespace
 
@@ -44,8 +53,11 @@ void OrvoAppUpgrader::orvoAppVersionCheck()
     const char* fullName = "-[OrvoAppUpgrader orvoAppVersionCheck]";
     ExceptionGuard::run(fullName, [&] {
         SessionDetails* session = SessionDetails::getInstance();
-        const QString path = Log::format("%@/Orvo.app", {agentFolder()});
+        const QString path = Log::format("%@/Orvo.app", {WorkingFolders::agentFolder()});
+        resetInstalledAgentCheck();
         if (FileManager::defaultManager().fileExists(path)) {
+            // Hashing a large agent takes a while: it runs beside the join window, and Join waits for it.
+            resetInstalledAgentCheck(path);
             const OptionalString version =
                 Bundle::infoDictionaryText(path, QStringLiteral("CFBundleShortVersionString"));
             session->setLocalOrvoAppVersion(Log::format("%@", {version}));
@@ -57,13 +69,38 @@ void OrvoAppUpgrader::orvoAppVersionCheck()
     });
 }
 
+bool OrvoAppUpgrader::verifyInstalledAgent()
+{
+    const char* fullName = "-[OrvoAppUpgrader verifyInstalledAgent]";
+    bool verified = false;
+    ExceptionGuard::run(fullName, [&] {
+        if (!installedAgentCheck.isStarted()) {
+            // Nothing was there at start-up, so the version is "0" already; one there now is checked all the same.
+            const QString path = Log::format("%@/Orvo.app", {WorkingFolders::agentFolder()});
+            if (!FileManager::defaultManager().fileExists(path)) {
+                return;
+            }
+            resetInstalledAgentCheck(path);
+        }
+        const std::optional<QString> refusal = installedAgentCheck.verdict();
+        verified = !refusal;
+        if (refusal && !installedAgentRefusalLogged) {
+            installedAgentRefusalLogged = true;
+            SessionDetails::getInstance()->setLocalOrvoAppVersion(QStringLiteral("0"));
+            Log::write("%s : Orvo app %@ not used, Setting app version to zero: %@", fullName,
+                       installedAgentCheck.bundlePath(), *refusal);
+        }
+    });
+    return verified;
+}
+
 void OrvoAppUpgrader::orvoAppUpdater()
 {
     const char* fullName = "-[OrvoAppUpgrader orvoAppUpdater]";
     ExceptionGuard::run(fullName, [&] {
         // The installed agent, as every other step names it: a differently cased name would miss it on a
         // case-sensitive file system and leave the old agent to block the install.
-        const QString removalPath = Log::format("%@/Orvo.app", {agentFolder()});
+        const QString removalPath = Log::format("%@/Orvo.app", {WorkingFolders::agentFolder()});
         if (orvoDmgDownloader) {
             // Possibly still inside one of its own callbacks.
             orvoDmgDownloader->deleteLater();
@@ -72,16 +109,22 @@ void OrvoAppUpgrader::orvoAppUpdater()
         if (!SessionDetails::getInstance()->isUpdateNeeded()) {
             Log::write("%s : This mac has latest Orvo App", fullName);
             modifyOrvoJoinDetails();
-            const QString launchPath = Paths::appendingPathComponent(agentFolder(), QStringLiteral("Orvo.app"));
-            orvoDmgDownloader->workspaceLaunchApplication(launchPath);
+            const QString launchPath =
+                Paths::appendingPathComponent(WorkingFolders::agentFolder(), QStringLiteral("Orvo.app"));
+            // One that did not verify counts as not there: it is not launched.
+            if (verifyInstalledAgent()) {
+                orvoDmgDownloader->workspaceLaunchApplication(launchPath);
+            }
+            resetInstalledAgentCheck();
             if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
                 progress->closeWindow();
             }
         } else {
             Log::write("%s : Updated Orvo App Version Available in Server..", fullName);
-            FileManager& manager = FileManager::defaultManager();
-            if (manager.fileExists(removalPath)) {
-                manager.removeItem(removalPath);
+            // Taken away in one rename, so a kill part-way leaves no torn agent behind.
+            resetInstalledAgentCheck();
+            if (FileManager::defaultManager().fileExists(removalPath)) {
+                SiblingInstall::remove(removalPath);
             }
             modifyOrvoJoinDetails();
             orvoDmgDownloader->startDownLoadingOrvoMacDmg();
@@ -96,8 +139,7 @@ void OrvoAppUpgrader::modifyOrvoJoinDetails()
         Log::write("%s : Modify joindetails called!", fullName);
         SessionDetails* session = SessionDetails::getInstance();
         FileManager& manager = FileManager::defaultManager();
-        const QString path = Paths::homeDirectory() +
-                             QStringLiteral("/Library/Application Support/OrvoMeetingNative/orvojoindetails.conf");
+        const QString path = WorkingFolders::agentFolder() + QStringLiteral("orvojoindetails.conf");
         const auto content = [&] {
             const OptionalString token = session->cxp_token();
             const QString parameters =

@@ -2,11 +2,14 @@
 
 #include "Handlers/JoinProgressWindow.h"
 #include "Objects/SessionDetails.h"
+#include "Objects/WorkingFolders.h"
+#include "Platform/CodeSignature.h"
 #include "Platform/ExceptionGuard.h"
 #include "Platform/FileManager.h"
 #include "Platform/Log.h"
 #include "Platform/NotificationCenter.h"
 #include "Platform/Paths.h"
+#include "Platform/SiblingInstall.h"
 #include "Platform/SystemRoot.h"
 #include "Platform/SystemVersion.h"
 #include "Platform/Task.h"
@@ -19,15 +22,14 @@ namespace {
 
 constexpr auto downloadIdleTimeout = 240s;
 
-QString agentFolder()
-{
-    return Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/");
-}
-
 QString inAgentFolder(const char* name)
 {
-    return Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/") +
-           QString::fromLatin1(name);
+    return WorkingFolders::agentFolder() + QString::fromLatin1(name);
+}
+
+QString onAgentVolume(const char* name)
+{
+    return WorkingFolders::agentVolume() + QLatin1Char('/') + QString::fromLatin1(name);
 }
 
 } // namespace
@@ -72,10 +74,8 @@ void OrvoDmgDownloader::startDownLoadingOrvoMacDmg()
         request.setValueForHTTPHeaderField(Log::format("%@ %@", {productName, productVersion}),
                                            QStringLiteral("User-Agent"));
         const bool made = initWithRequest(request, this);
-        const QString destination = Paths::appendingPathComponent(
-            Paths::appendingPathComponent(Paths::homeDirectory(),
-                                          QStringLiteral("/Library/Application Support/OrvoMeetingNative")),
-            QStringLiteral("OrvoMac.dmg//"));
+        const QString destination =
+            Paths::appendingPathComponent(WorkingFolders::agentFolder(), QStringLiteral("OrvoMac.dmg//"));
         if (!made) {
             Log::write("%s : Download failed", fullName);
         }
@@ -113,55 +113,86 @@ void OrvoDmgDownloader::downloadDidFinish(UrlDownload* /*download*/)
     });
 }
 
-void OrvoDmgDownloader::mountingOrvoMacDmg()
+bool OrvoDmgDownloader::mountingOrvoMacDmg()
 {
     const char* fullName = "-[OrvoDmgDownloader mountingOrvoMacDmg]";
+    bool launched = false;
     ExceptionGuard::run(fullName, [&] {
+        // Whatever is at the mount point is installed from, so it must be this image's volume and no other.
+        if (!clearMountPoint(WorkingFolders::agentVolume())) {
+            Log::write("%s : %@ is still attached from an earlier run; nothing installed", fullName,
+                       WorkingFolders::agentVolume());
+            endWithoutInstall();
+            return;
+        }
         const int status = runHdiutil({QStringLiteral("mount"), inAgentFolder("OrvoMac.dmg")});
         Log::write("%s : dmg mount task termination status : %d", fullName, status);
+        if (status != 0) {
+            Log::write("%s : The image was not attached; nothing installed from %@", fullName,
+                       WorkingFolders::agentVolume());
+            endWithoutInstall();
+            return;
+        }
         // An agent already there is not replaced; the image stays attached and the window open.
         if (FileManager::defaultManager().fileExists(inAgentFolder("Orvo.app"))) {
             return;
         }
-        copyAppFileAndLaunch();
+        launched = copyAppFileAndLaunch();
         unMountingOrvoMacDmg();
     });
+    return launched;
 }
 
-void OrvoDmgDownloader::copyAppFileAndLaunch()
+bool OrvoDmgDownloader::copyAppFileAndLaunch()
 {
     const char* fullName = "-[OrvoDmgDownloader copyAppFileAndLaunch]";
+    bool launched = false;
     ExceptionGuard::run(fullName, [&] {
         FileManager& manager = FileManager::defaultManager();
-        const QString folder = agentFolder();
+        const QString folder = WorkingFolders::agentFolder();
         manager.createDirectory(folder, true);
-        if (manager.copyItem(SystemRoot::path(QStringLiteral("/Volumes/Orvo/Orvo.app")),
-                             Paths::appendingPathComponent(folder, QStringLiteral("/Orvo.app")))) {
-            Log::write("%s : Orvo.app file copied", fullName);
-        }
         const QString appPath = Paths::appendingPathComponent(folder, QStringLiteral("Orvo.app"));
-        if (workspaceLaunchApplication(appPath)) {
+        // Copied beside its place, verified there, and renamed in whole: the agent path never holds a torn or
+        // foreign agent, and only what verified is launched.
+        QString refusal;
+        const SiblingInstall::Result installed = SiblingInstall::install(
+            SystemRoot::path(onAgentVolume("Orvo.app")),
+            Paths::appendingPathComponent(folder, QStringLiteral("/Orvo.app")),
+            [](const QString& copy) { return CodeSignature::verifyBundle(copy); }, &refusal);
+        if (installed == SiblingInstall::Result::Installed) {
+            Log::write("%s : Orvo.app file copied", fullName);
+        } else if (installed == SiblingInstall::Result::Refused) {
+            Log::write("%s : Orvo.app not installed: %@", fullName, refusal);
+        }
+        if (installed == SiblingInstall::Result::Installed && workspaceLaunchApplication(appPath)) {
+            launched = true;
             Log::write("%s : App Path : %@ orvo app file launched!", fullName, appPath);
             struct Tool
             {
-                const char* source;
+                const char* name;
                 QString destination;
                 const char* copied;
             };
             const Tool tools[] = {
-                {"/Volumes/Orvo/OrvoCrashDetector", inAgentFolder("OrvoCrashDetector"),
-                 "%s : OrvoCrashDetector file copied"},
-                {"/Volumes/Orvo/WendraUserHandler",
-                 Paths::appendingPathComponent(folder, QStringLiteral("/WendraUserHandler")),
+                {"OrvoCrashDetector", inAgentFolder("OrvoCrashDetector"), "%s : OrvoCrashDetector file copied"},
+                {"WendraUserHandler", Paths::appendingPathComponent(folder, QStringLiteral("/WendraUserHandler")),
                  "%s : WendraUserHandler file copied"},
-                {"/Volumes/Orvo/OWPreLogin", Paths::appendingPathComponent(folder, QStringLiteral("/OWPreLogin")),
+                {"OWPreLogin", Paths::appendingPathComponent(folder, QStringLiteral("/OWPreLogin")),
                  "%s :OWPreLogin file copied"},
-                {"/Volumes/Orvo/OrvoPingAgent", Paths::appendingPathComponent(folder, QStringLiteral("/OrvoPingAgent")),
+                {"OrvoPingAgent", Paths::appendingPathComponent(folder, QStringLiteral("/OrvoPingAgent")),
                  "%s :OrvoPingAgent file copied"},
             };
+            // Each tool is checked against the digests the agent just installed carries, and replaces an older one.
+            const auto matchesAgent = [&appPath](const QString& copy) {
+                return CodeSignature::verifyCompanion(appPath, copy);
+            };
             for (const Tool& tool : tools) {
-                if (manager.copyItem(SystemRoot::path(QString::fromLatin1(tool.source)), tool.destination)) {
+                const SiblingInstall::Result result = SiblingInstall::install(
+                    SystemRoot::path(onAgentVolume(tool.name)), tool.destination, matchesAgent, &refusal);
+                if (result == SiblingInstall::Result::Installed) {
                     Log::write(tool.copied, fullName);
+                } else if (result == SiblingInstall::Result::Refused) {
+                    Log::write("%s : %@ not installed: %@", fullName, QString::fromLatin1(tool.name), refusal);
                 }
             }
         } else {
@@ -176,15 +207,38 @@ void OrvoDmgDownloader::copyAppFileAndLaunch()
             progress->closeWindow();
         }
     });
+    return launched;
 }
 
 void OrvoDmgDownloader::unMountingOrvoMacDmg()
 {
     const char* fullName = "-[OrvoDmgDownloader unMountingOrvoMacDmg]";
     ExceptionGuard::run(fullName, [&] {
-        const int status = runHdiutil({QStringLiteral("detach"), QStringLiteral("/Volumes/Orvo")});
+        const int status = runHdiutil({QStringLiteral("detach"), WorkingFolders::agentVolume()});
         Log::write("%s : Dmg unmount task termination status : %d", fullName, status);
     });
+}
+
+bool OrvoDmgDownloader::clearMountPoint(const QString& volume)
+{
+    if (!FileManager::defaultManager().fileExists(SystemRoot::path(volume))) {
+        return true;
+    }
+    // Not logged: this run did not attach it, and only what is left afterwards matters.
+    runHdiutil({QStringLiteral("detach"), volume});
+    return !FileManager::defaultManager().fileExists(SystemRoot::path(volume));
+}
+
+void OrvoDmgDownloader::endWithoutInstall()
+{
+    FileManager& manager = FileManager::defaultManager();
+    const QString image = inAgentFolder("OrvoMac.dmg");
+    if (manager.fileExists(image)) {
+        manager.removeItem(image);
+    }
+    if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
+        progress->closeWindow();
+    }
 }
 
 bool OrvoDmgDownloader::workspaceLaunchApplication(const QString& path)

@@ -21,9 +21,13 @@ public:
     void downloadDidFail(UrlDownload* download, const DownloadError& error) override;
     void downloadDidFinish(UrlDownload* download) override;
 
-    // Attaches the image; installs and launches the agent unless one is already in the agent folder.
-    void mountingOrvoMacDmg();
-    void copyAppFileAndLaunch();
+    // Attaches the image, after detaching a volume an earlier run left at its mount point; installs and launches the
+    // agent unless one is already in the agent folder. Installs nothing when the image's own volume cannot be
+    // attached. True when the agent was launched.
+    bool mountingOrvoMacDmg();
+    // Installs "Orvo.app" from the volume when it verifies, launches it, installs each companion tool that matches
+    // it, deletes the image, detaches it and closes the progress window. True when the agent was launched.
+    bool copyAppFileAndLaunch();
     void unMountingOrvoMacDmg();
     // Launches the application bundle at path with the agent's launch arguments; YES once it has started.
     bool workspaceLaunchApplication(const QString& path);
@@ -33,7 +37,13 @@ public:
     // Runs "/usr/bin/hdiutil" with arguments, waiting for it while the event loop runs; its exit status.
     // Throws PlatformException when the tool cannot be started.
     static int runHdiutil(const QStringList& arguments);
+    // Detaches what an earlier run left attached at the mount point volume; true when nothing is there afterwards.
+    static bool clearMountPoint(const QString& volume);
     // What both disk-image downloaders do on a failed download: the two failure lines under fullName, then
     // "RetryDMGDownloadig" with downloader as the notification's object.
     static void reportDownloadFailure(const char* fullName, const DownloadError& error, const void* downloader);
+
+private:
+    // The end of an install that found nothing to install from: the image is deleted and the window closed.
+    void endWithoutInstall();
 };

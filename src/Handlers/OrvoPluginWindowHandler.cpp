@@ -334,6 +334,8 @@ void OrvoPluginWindowHandler::joinButtonAction(QObject* /*sender*/)
         SessionDetails* session = SessionDetails::getInstance();
         session->setSessionKey(sessionKey);
         session->setName(name);
+        // The installed agent's version goes to the service only once that agent has verified.
+        OrvoAppUpgrader::getInstance()->verifyInstalledAgent();
         ApiHandler::getInstance()->agentCheckUpdate();
         // Launching the installed agent ends the run here, through the progress window's quit notification.
         OrvoAppUpgrader::getInstance()->orvoAppUpdater();
