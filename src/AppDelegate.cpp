@@ -5,9 +5,11 @@
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Handlers/OrvoPluginWindowHandler.h"
 #include "Objects/SessionDetails.h"
+#include "Objects/WorkingFolders.h"
 #include "Platform/Application.h"
 #include "Platform/Bundle.h"
 #include "Platform/BundleReplacer.h"
+#include "Platform/CodeSignature.h"
 #include "Platform/ExceptionGuard.h"
 #include "Platform/FileManager.h"
 #include "Platform/Log.h"
@@ -15,6 +17,7 @@
 #include "Platform/Paths.h"
 #include "Platform/ProcessInfo.h"
 #include "Platform/PropertyList.h"
+#include "Platform/SiblingInstall.h"
 #include "Platform/StandardStreams.h"
 
 #include <QCoreApplication>
@@ -41,6 +44,18 @@ const QString installerArgument = QStringLiteral("Installer-Plugin");
 const QString infoFileName = QStringLiteral("com.orvo.wendra.MacPlugin.plist");
 const QString infoCopyName = QStringLiteral("info.plist");
 
+// Nothing when the bundle at candidate names itself as the one at running does; otherwise why not.
+std::optional<QString> sameIdentity(const QString& candidate, const QString& running)
+{
+    const QString key = QStringLiteral("CFBundleIdentifier");
+    const OptionalString theirs = Bundle::infoDictionaryText(candidate, key);
+    const OptionalString ours = Bundle::infoDictionaryText(running, key);
+    if (!ours || ours->isEmpty() || theirs != ours) {
+        return Log::format("the staged bundle is %@, the running one %@", {theirs, ours});
+    }
+    return std::nullopt;
+}
+
 QString emptyText()
 {
     return QString(QLatin1String(""));
@@ -60,16 +75,6 @@ void createWorkingFolder(const char* fullName, const QString& path, const char* 
 }
 
 } // namespace
-
-QString AppDelegate::agentFolderPath()
-{
-    return Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/");
-}
-
-QString AppDelegate::stagingFolderPath()
-{
-    return Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoCustomerPluginNativeFolder/");
-}
 
 void AppDelegate::awakeFromNib()
 {
@@ -159,9 +164,11 @@ void AppDelegate::createOrvoMeetingNativeFolder()
 {
     const char* fullName = "-[AppDelegate createOrvoMeetingNativeFolder]";
     ExceptionGuard::run(fullName, [&] {
-        createWorkingFolder(fullName, agentFolderPath(), "%s Orvo Meeting Native folder Already Present",
+        createWorkingFolder(fullName, WorkingFolders::agentFolder(), "%s Orvo Meeting Native folder Already Present",
                             "%s Orvo Meeting Native Folder Created...",
                             "%s Failed to Create Orvo Meeting Native Folder...");
+        // What an install cut short by a kill left hidden in the folder.
+        SiblingInstall::clearLeftoversIn(WorkingFolders::agentFolder());
     });
 }
 
@@ -169,11 +176,12 @@ void AppDelegate::createOrvoCustomerPluginNativeFolder()
 {
     const char* fullName = "-[AppDelegate createOrvoCustomerPluginNativeFolder]";
     ExceptionGuard::run(fullName, [&] {
-        orvoCustomerPluginNativeFolder = stagingFolderPath();
+        orvoCustomerPluginNativeFolder = WorkingFolders::stagingFolder();
         createWorkingFolder(fullName, orvoCustomerPluginNativeFolder,
                             "%s Orvo Customer Plugin Native folder Already Present",
                             "%s Orvo Customer Plugin Native Folder Created...",
                             "%s Failed to Create Orvo Customer Plugin Native Folder...");
+        SiblingInstall::clearLeftoversIn(orvoCustomerPluginNativeFolder);
     });
 }
 
@@ -194,7 +202,7 @@ void AppDelegate::parseCommandLineArgs()
         Log::write("%s : Command line aruguments : %@", fullName, arguments);
         if (!arguments.contains(installerArgument)) {
             Log::write("%s ******* Orvo Wendra Customer Plugin App Invoked By User.", fullName);
-            orvoCustomerPluginNativeFolder = stagingFolderPath();
+            orvoCustomerPluginNativeFolder = WorkingFolders::stagingFolder();
             QString infoPath = orvoCustomerPluginNativeFolder + infoFileName;
             if (!FileManager::defaultManager().fileExists(infoPath)) {
                 infoPath = orvoCustomerPluginNativeFolder + infoCopyName;
@@ -263,7 +271,7 @@ void AppDelegate::copyInfoFile()
 {
     const char* fullName = "-[AppDelegate copyInfoFile]";
     ExceptionGuard::run(fullName, [&] {
-        orvoCustomerPluginNativeFolder = stagingFolderPath();
+        orvoCustomerPluginNativeFolder = WorkingFolders::stagingFolder();
         orvoDirectoryManager = &FileManager::defaultManager();
         if (!orvoDirectoryManager->fileExists(orvoCustomerPluginNativeFolder)) {
             return;
@@ -372,7 +380,7 @@ void AppDelegate::replaceStagedPlugin()
         return;
     }
     Log::write("%s Updated Customer Plugin Downloaded from server and Initiate to Copy ", fullName);
-    orvoCustomerPluginNativeFolder = stagingFolderPath();
+    orvoCustomerPluginNativeFolder = WorkingFolders::stagingFolder();
     const QString stagedBundle = Paths::appendingPathComponent(orvoCustomerPluginNativeFolder,
                                                                QStringLiteral("/Orvo Wendra Customer Plugin.app"));
     const OptionalString appPath = session->pluginAppPath();
@@ -380,8 +388,27 @@ void AppDelegate::replaceStagedPlugin()
         Log::write("%s There is No Updated Plugin App Present in %@", fullName, orvoCustomerPluginNativeFolder);
         return;
     }
+    // Only a program that is its bundle's own executable replaces that bundle, and only with one of the same
+    // identity: anything else would swap out a folder that is not the plugin's.
+    const QString running = appPath.value_or(QString());
+    std::optional<QString> refusal = Bundle::mainExecutableRefusal(running);
+    if (!refusal) {
+        refusal = sameIdentity(stagedBundle, running);
+    }
+    if (refusal) {
+        Log::write("%s Not replacing %@: %@", fullName, running, *refusal);
+        return;
+    }
     // Swapped in whole rather than removed and copied: a failed copy or a kill must never leave no plugin at all.
-    switch (BundleReplacer::replace(stagedBundle, appPath.value_or(QString()))) {
+    // The copy that goes in place is verified, not the staged bundle, which may change meanwhile.
+    QString reason;
+    const auto verified = [&running](const QString& copy) -> std::optional<QString> {
+        if (std::optional<QString> why = CodeSignature::verifyBundle(copy)) {
+            return why;
+        }
+        return sameIdentity(copy, running);
+    };
+    switch (BundleReplacer::replace(stagedBundle, running, verified, &reason)) {
     case BundleReplacer::Result::Replaced:
         Log::write("%s Updated Customer Plugin app Copied to %@", fullName, appPath);
         break;
@@ -391,6 +418,9 @@ void AppDelegate::replaceStagedPlugin()
         break;
     case BundleReplacer::Result::CopyFailed:
         Log::write("%s Failed to copy Updated Customer plugin app to folder %@", fullName, appPath);
+        break;
+    case BundleReplacer::Result::Refused:
+        Log::write("%s Not replacing %@: %@", fullName, running, reason);
         break;
     }
 }

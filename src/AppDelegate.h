@@ -41,11 +41,6 @@ public:
     void removeObservers();
     void applicationWillTerminate() override;
 
-    // Home + "/Library/Application Support/OrvoMeetingNative/".
-    static QString agentFolderPath();
-    // Home + "/Library/Application Support/OrvoCustomerPluginNativeFolder/".
-    static QString stagingFolderPath();
-
 private:
     void checkInstalledAgentVersion();
     void showJoinWindow();

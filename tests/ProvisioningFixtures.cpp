@@ -1,10 +1,17 @@
 #include "ProvisioningFixtures.h"
 
+#include "Platform/FileManager.h"
+#include "TestSupport.h"
+
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace ProvisioningFixtures {
 
@@ -72,6 +79,66 @@ QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList treeListing(const QString& path)
+{
+    QStringList out;
+    QDirIterator it(path, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    for (QString entry = path; !entry.isEmpty(); entry = it.hasNext() ? it.next() : QString()) {
+        struct stat st;
+        if (::lstat(QFile::encodeName(entry).constData(), &st) != 0) {
+            return {QStringLiteral("missing")};
+        }
+        QString line = entry.mid(path.size()) + QLatin1Char(' ') + QString::number(st.st_mode, 8);
+        if (S_ISLNK(st.st_mode)) {
+            char target[4096] = {};
+            const ssize_t length = ::readlink(QFile::encodeName(entry).constData(), target, sizeof target - 1);
+            line += QLatin1Char(' ') + QString::fromLocal8Bit(target, length < 0 ? 0 : int(length));
+        } else if (S_ISREG(st.st_mode)) {
+            line += QLatin1Char(' ') + QCryptographicHash::hash(readFile(entry), QCryptographicHash::Sha1).toHex();
+        }
+        out << line;
+    }
+    out.sort();
+    return out;
+}
+
+QStringList companionTools()
+{
+    return {QStringLiteral("OrvoCrashDetector"), QStringLiteral("WendraUserHandler"), QStringLiteral("OWPreLogin"),
+            QStringLiteral("OrvoPingAgent")};
+}
+
+bool stageAgent(const QString& folder)
+{
+    const QString built = QFileInfo(QStringLiteral(ORVO_AGENT_BUNDLE)).absolutePath();
+    FileManager& manager = FileManager::defaultManager();
+    bool ok = QDir().mkpath(folder) &&
+              manager.copyItem(built + QStringLiteral("/Orvo.app"), folder + QStringLiteral("/Orvo.app"));
+    for (const QString& tool : companionTools()) {
+        ok = ok && manager.copyItem(built + '/' + tool, folder + '/' + tool);
+    }
+    return ok;
+}
+
+bool signStagedAgent(const QString& folder)
+{
+    QStringList tools;
+    for (const QString& tool : companionTools()) {
+        tools << folder + '/' + tool;
+    }
+    return signBundleForTest(folder + QStringLiteral("/Orvo.app"), tools);
+}
+
+bool makeImage(const QString& folder, const QString& volumeName, const QString& image)
+{
+    QProcess create;
+    create.start(QStringLiteral(ORVO_HDIUTIL_STANDIN),
+                 {QStringLiteral("create"), QStringLiteral("-ov"), QStringLiteral("-volname"), volumeName,
+                  QStringLiteral("-srcfolder"), folder, image});
+    return create.waitForFinished(120000) && create.exitStatus() == QProcess::NormalExit && create.exitCode() == 0;
 }
 
 } // namespace ProvisioningFixtures

@@ -23,5 +23,17 @@ QStringList recordedAgentArguments(const QString& bundlePath);
 QByteArray agentRecord(const QString& bundlePath);
 // The whole file, or an empty array.
 QByteArray readFile(const QString& path);
+// Every entry under path with its mode, and its contents' digest or link target: equal lists mean equal trees;
+// {"missing"} when nothing is there.
+QStringList treeListing(const QString& path);
+
+// The agent's four companion tools, in the order they are installed.
+QStringList companionTools();
+// Copies the built agent "Orvo.app" and its tools into folder, as an agent image holds them.
+bool stageAgent(const QString& folder);
+// Signs "Orvo.app" in folder with the build's key, the tools beside it in its companions section.
+bool signStagedAgent(const QString& folder);
+// Makes a disk image of the folder's contents, with the volume name given.
+bool makeImage(const QString& folder, const QString& volumeName, const QString& image);
 
 } // namespace ProvisioningFixtures

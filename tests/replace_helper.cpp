@@ -1,12 +1,15 @@
-// Runs only the plugin's replacement at exit on the bundle at APP_PATH, with the replacement flag set, in a process
-// of its own that a test can kill at any moment or run as another user. HOME names the home folder holding the
-// staged bundle; the log goes to standard error.
-//   replace_helper [--as UID:GID] [--no-exchange] APP_PATH
+// Runs only the plugin's replacement at exit on the bundle at APP_PATH, acting as that bundle's executable, with the
+// replacement flag set, in a process of its own that a test can kill at any moment or run as another user. Without
+// APP_PATH it acts as itself, wherever it lies. HOME names the home folder holding the staged bundle; the log goes
+// to standard error.
+//   replace_helper [--as UID:GID] [--no-exchange] [APP_PATH]
 #include "AppDelegate.h"
 #include "Objects/SessionDetails.h"
+#include "Platform/Bundle.h"
 #include "Platform/BundleReplacer.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QList>
 
 #include <stdio.h>
@@ -33,10 +36,17 @@ int main(int argc, char** argv)
             appPath = arg;
         }
     }
+    QCoreApplication app(argc, argv);
     SessionDetails* session = SessionDetails::getInstance();
-    session->setPluginAppPath(QString::fromLocal8Bit(appPath));
-    session->setIsAppReplaceFlag(true);
     AppDelegate delegate;
+    if (appPath.isEmpty()) {
+        delegate.findCurrentAppPath();
+    } else {
+        const QString bundle = QString::fromLocal8Bit(appPath);
+        Bundle::setMainExecutablePath(bundle + QStringLiteral("/Contents/MacOS/Orvo Wendra Customer Plugin"));
+        session->setPluginAppPath(bundle);
+    }
+    session->setIsAppReplaceFlag(true);
     delegate.getorvoPluginAppVersion();
     delegate.applicationWillTerminate();
     return 0;

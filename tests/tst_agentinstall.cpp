@@ -5,22 +5,35 @@
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Objects/SessionDetails.h"
 #include "Platform/Application.h"
+#include "Platform/Bundle.h"
+#include "Platform/CodeSignature.h"
+#include "Platform/FileManager.h"
 #include "Platform/NotificationCenter.h"
 #include "Platform/Tls.h"
 #include "ProvisioningFixtures.h"
 #include "TestSupport.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <functional>
 
 using namespace ProvisioningFixtures;
 
 namespace {
 
-const QStringList tools{"OrvoCrashDetector", "WendraUserHandler", "OWPreLogin", "OrvoPingAgent"};
+const QString volume = QStringLiteral("/Volumes/Orvo");
 
 } // namespace
 
@@ -34,6 +47,7 @@ private slots:
     void cleanup();
     void install_data();
     void install();
+    void killAtAnyPoint();
     void wholeRoadAcrossProcesses();
 
 private:
@@ -42,6 +56,7 @@ private:
         return m_dir.filePath(QStringLiteral("home/Library/Application Support/OrvoMeetingNative"));
     }
     QString root(const QString& path) const { return m_dir.filePath(QStringLiteral("root") + path); }
+    QString fixture(const QString& name) const { return m_dir.filePath(QStringLiteral("fixtures/") + name); }
     // Each run of the disk-image tool as "arg|arg|...".
     QStringList toolCalls() const
     {
@@ -51,21 +66,50 @@ private:
     {
         return QJsonDocument::fromJson(readFile(agentFolder() + QStringLiteral("/orvo-agent-report.json"))).object();
     }
+    QStringList hiddenInAgentFolder() const
+    {
+        return QDir(agentFolder())
+            .entryList({QStringLiteral(".*")}, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+    // An image of the built agent, changed by change before it is made; signed unless change says otherwise.
+    bool makeAgentImage(const QString& name, const std::function<bool(const QString&)>& change);
 
     QTemporaryDir m_dir;
     QList<const void*> m_terminatePosts;
     int m_exits = 0;
 };
 
+bool TestAgentInstall::makeAgentImage(const QString& name, const std::function<bool(const QString&)>& change)
+{
+    const QString stage = fixture(name + QStringLiteral(".stage"));
+    return stageAgent(stage) && change(stage) && makeImage(stage, QStringLiteral("Orvo"), fixture(name));
+}
+
 void TestAgentInstall::initTestCase()
 {
     qputenv("HOME", m_dir.filePath(QStringLiteral("home")).toLocal8Bit());
     qputenv("ORVO_SYSTEM_ROOT", m_dir.filePath(QStringLiteral("root")).toLocal8Bit());
-    // The stand-in tool behind a wrapper that records exactly what it was given.
+    // The stand-in tool behind a wrapper that records exactly what it was given; it runs under a lock, so a test
+    // can wait for a run whose caller it killed.
     QVERIFY(writeFile(root(QStringLiteral("/usr/bin/hdiutil")),
-                      "#!/bin/sh\n(IFS='|'; printf '%s\\n' \"$*\") >> \"$ORVO_SYSTEM_ROOT/calls\"\nexec '" +
+                      "#!/bin/sh\n(IFS='|'; printf '%s\\n' \"$*\") >> \"$ORVO_SYSTEM_ROOT/calls\"\n"
+                      "exec flock \"$ORVO_SYSTEM_ROOT/hdiutil.lock\" '" +
                           QByteArray(ORVO_HDIUTIL_STANDIN) + "' \"$@\"\n",
                       0755));
+    QVERIFY(writeFile(fixture(QStringLiteral("garbage")), QByteArray(70000, 'x')));
+    QVERIFY(makeAgentImage(QStringLiteral("unsigned"), [](const QString& stage) {
+        return QDir(stage + QStringLiteral("/Orvo.app/Contents/_CodeSignature")).removeRecursively();
+    }));
+    QVERIFY(makeAgentImage(QStringLiteral("altered tool"), [](const QString& stage) {
+        return signStagedAgent(stage) && writeFile(stage + QStringLiteral("/OWPreLogin"), "#!/bin/sh\n", 0755);
+    }));
+    // What an earlier run may have left attached: an older agent.
+    QVERIFY(makeAgentImage(QStringLiteral("older"), [](const QString& stage) {
+        const QString info = stage + QStringLiteral("/Orvo.app/Contents/Info.plist");
+        QByteArray text = readFile(info);
+        text.replace("<string>" ORVO_AGENT_VERSION "</string>", "<string>1.0</string>");
+        return writeFile(info, text) && signStagedAgent(stage);
+    }));
     NotificationCenter::defaultCenter().addObserver(this, QStringLiteral("OrvoPluginTerminate"), nullptr,
                                                     [this](const Notification& n) { m_terminatePosts << n.object; });
     Application::setExitFunction([this](int) { ++m_exits; });
@@ -81,9 +125,9 @@ void TestAgentInstall::init()
 
 void TestAgentInstall::cleanup()
 {
-    if (QFile::exists(root(QStringLiteral("/Volumes/Orvo")))) {
-        QProcess::execute(QStringLiteral(ORVO_HDIUTIL_STANDIN),
-                          {QStringLiteral("detach"), QStringLiteral("/Volumes/Orvo")});
+    if (QFile::exists(root(volume))) {
+        QProcess::execute(QStringLiteral(ORVO_HDIUTIL_STANDIN), {QStringLiteral("detach"), volume});
+        QDir(root(volume)).removeRecursively();
     }
     QDir(agentFolder()).removeRecursively();
     QFile::remove(root(QStringLiteral("/calls")));
@@ -91,67 +135,99 @@ void TestAgentInstall::cleanup()
 
 void TestAgentInstall::install_data()
 {
-    QTest::addColumn<QString>("image");     // "agent" or "garbage"
-    QTest::addColumn<QString>("installed"); // what is in the agent folder beforehand
-    QTest::addColumn<int>("detaches");
+    QTest::addColumn<QString>("image");     // a file under fixtures/, or "agent" for the built image
+    QTest::addColumn<QString>("present");   // what is in the agent folder beforehand
+    QTest::addColumn<QString>("mounted");   // what is at the mount point beforehand: "", "older" or "folder"
+    QTest::addColumn<QStringList>("calls"); // the disk-image tool's runs; %1 is the image
     QTest::addColumn<bool>("launched");
+    QTest::addColumn<QString>("refusal"); // the start of the line a refusal writes
+    const QString mount = QStringLiteral("mount|%1");
+    const QString detach = QStringLiteral("detach|") + volume;
     // Outside a real run the plugin does not quit at the window's close, so the second detach runs too.
+    const QStringList installed{mount, detach, detach};
+    const QString name = QStringLiteral("-[OrvoDmgDownloader ");
     QTest::newRow("normal install") << "agent"
-                                    << "" << 2 << true;
-    QTest::newRow("companion tool already present") << "agent"
-                                                    << "OrvoPingAgent" << 2 << true;
-    // Both stops keep the image for Retry, with nothing left attached.
-    QTest::newRow("failed mount") << "garbage"
-                                  << "" << 0 << false;
-    QTest::newRow("agent already present") << "agent"
-                                           << "Orvo.app" << 1 << false;
+                                    << "" << QString() << installed << true << QString();
+    QTest::newRow("older companion tool replaced") << "agent"
+                                                   << "OrvoPingAgent" << QString() << installed << true << QString();
+    QTest::newRow("agent already present")
+        << "agent"
+        << "Orvo.app" << QString() << QStringList{mount, detach} << false << QString();
+    QTest::newRow("failed mount installs nothing")
+        << "garbage"
+        << "" << QString() << QStringList{mount} << false
+        << name + "mountingOrvoMacDmg] : The image was not attached; nothing installed from /Volumes/Orvo\n";
+    QTest::newRow("volume an earlier run left attached")
+        << "agent"
+        << ""
+        << "older" << QStringList{detach, mount, detach, detach} << true << QString();
+    QTest::newRow("folder in the way at the mount point")
+        << "agent"
+        << ""
+        << "folder" << QStringList{detach} << false
+        << name + "mountingOrvoMacDmg] : /Volumes/Orvo is still attached from an earlier run; nothing installed\n";
+    QTest::newRow("unsigned agent") << "unsigned"
+                                    << "" << QString() << QStringList{mount, detach} << false
+                                    << name + "copyAppFileAndLaunch] : Orvo.app not installed: ";
+    QTest::newRow("tool that does not match the agent") << "altered tool"
+                                                        << "OWPreLogin" << QString() << installed << true
+                                                        << name + "copyAppFileAndLaunch] : OWPreLogin not installed: ";
 }
 
 void TestAgentInstall::install()
 {
     QFETCH(QString, image);
-    QFETCH(QString, installed);
-    QFETCH(int, detaches);
+    QFETCH(QString, present);
+    QFETCH(QString, mounted);
+    QFETCH(QStringList, calls);
     QFETCH(bool, launched);
+    QFETCH(QString, refusal);
     const QString imagePath = agentFolder() + QStringLiteral("/OrvoMac.dmg");
-    QVERIFY(image == QLatin1String("agent") ? QFile::copy(QStringLiteral(ORVO_AGENT_IMAGE), imagePath)
-                                            : writeFile(imagePath, QByteArray(70000, 'x')));
-    if (!installed.isEmpty()) {
-        QVERIFY(writeFile(agentFolder() + '/' + installed + (installed.endsWith(".app") ? "/old" : ""), "old"));
+    QVERIFY(QFile::copy(image == "agent" ? QStringLiteral(ORVO_AGENT_IMAGE) : fixture(image), imagePath));
+    if (!present.isEmpty()) {
+        QVERIFY(writeFile(agentFolder() + '/' + present + (present.endsWith(".app") ? "/old" : ""), "old"));
+    }
+    if (mounted == QLatin1String("older")) {
+        QCOMPARE(QProcess::execute(QStringLiteral(ORVO_HDIUTIL_STANDIN), {QStringLiteral("mount"), fixture(mounted)}),
+                 0);
+    } else if (mounted == QLatin1String("folder")) {
+        QVERIFY(writeFile(root(volume) + QStringLiteral("/Orvo.app/Contents/Info.plist"), "not attached by the tool"));
     }
 
     OrvoDmgDownloader downloader;
     LogCapture capture;
-    downloader.mountingOrvoMacDmg();
+    QCOMPARE(downloader.mountingOrvoMacDmg(), launched);
     const QString log = capture.text();
 
-    QStringList expectedCalls{QStringLiteral("mount|") + imagePath};
-    for (int i = 0; i < detaches; ++i) {
-        expectedCalls << QStringLiteral("detach|/Volumes/Orvo");
-    }
-    QCOMPARE(toolCalls(), expectedCalls);
-    QVERIFY(log.contains(QStringLiteral("dmg mount task termination status : %1\n").arg(image == "agent" ? 0 : 1)));
-    QVERIFY(!QFile::exists(root(QStringLiteral("/Volumes/Orvo"))));
+    QCOMPARE(toolCalls(), calls.replaceInStrings(QStringLiteral("%1"), imagePath));
+    QVERIFY2(refusal.isEmpty() || log.contains(refusal), qPrintable(log));
+    QVERIFY(hiddenInAgentFolder().isEmpty());
+    // The plugin quits only with the agent started; every other end leaves the window offering Retry.
+    QCOMPARE(m_terminatePosts.size(), launched ? 1 : 0);
     QCOMPARE(JoinProgressWindow::getInstance()->isShowingFailure(), !launched);
-    if (!launched) {
-        // The install stops with the window offering Retry; nothing quits, nothing old is touched.
+    // What this run attached is detached again; what it did not attach is left alone.
+    QCOMPARE(QFile::exists(root(volume)), mounted == QLatin1String("folder"));
+    if (present == QLatin1String("Orvo.app")) {
+        // The install stops: the image kept for Retry, the old agent untouched.
         QVERIFY(QFile::exists(imagePath));
-        QVERIFY(m_terminatePosts.isEmpty());
-        QCOMPARE(readFile(agentFolder() + QStringLiteral("/Orvo.app/old")),
-                 QByteArray(installed.isEmpty() ? "" : "old"));
-        QVERIFY(!log.contains(QStringLiteral("orvo app file not launched")));
+        QCOMPARE(readFile(agentFolder() + QStringLiteral("/Orvo.app/old")), QByteArray("old"));
         return;
     }
-    QVERIFY(log.contains(QStringLiteral("Dmg unmount task termination status : 0\n")));
+    // An image that gave no agent goes: Retry fetches it anew.
     QVERIFY(!QFile::exists(imagePath));
-    QCOMPARE(m_terminatePosts.size(), 1);
     QCOMPARE(m_exits, 0);
-    QCOMPARE(QFile::exists(agentFolder() + QStringLiteral("/Orvo.app/Contents/Info.plist")), launched);
-    QCOMPARE(log.contains(QStringLiteral("] orvo app file not launched\n")), !launched);
-    for (const QString& tool : tools) {
+    const QString agent = agentFolder() + QStringLiteral("/Orvo.app");
+    // Installed whole and as built, not the older agent an earlier run left attached; or not at all.
+    QCOMPARE(QFile::exists(agent), launched);
+    QVERIFY(!launched || !CodeSignature::verifyBundle(agent));
+    QVERIFY(!launched || Bundle::infoDictionaryText(agent, QStringLiteral("CFBundleShortVersionString")) ==
+                             QStringLiteral(ORVO_AGENT_VERSION));
+    QCOMPARE(log.contains(QStringLiteral("] orvo app file not launched\n")), image == QLatin1String("unsigned"));
+    const QString built = QFileInfo(QStringLiteral(ORVO_AGENT_BUNDLE)).absolutePath();
+    for (const QString& tool : companionTools()) {
         const QByteArray copied = readFile(agentFolder() + '/' + tool);
-        QCOMPARE(copied == "old", tool == installed);
-        QCOMPARE(!copied.isEmpty(), launched || tool == installed);
+        const bool kept = tool == present && (!launched || refusal.contains(tool));
+        QCOMPARE(copied, kept ? QByteArray("old") : launched ? readFile(built + '/' + tool) : QByteArray());
     }
     if (!launched) {
         return;
@@ -163,7 +239,7 @@ void TestAgentInstall::install()
     for (const QString& line :
          {QStringLiteral(" : OrvoCrashDetector file copied\n"), QStringLiteral(" : WendraUserHandler file copied\n"),
           QStringLiteral(" :OWPreLogin file copied\n"), QStringLiteral(" :OrvoPingAgent file copied\n")}) {
-        if (!line.contains(installed) || installed.isEmpty()) {
+        if (refusal.isEmpty() || !line.contains(refusal.section(QLatin1Char(' '), 3, 3))) {
             order << QStringLiteral("-[OrvoDmgDownloader copyAppFileAndLaunch]") + line;
         }
     }
@@ -176,6 +252,86 @@ void TestAgentInstall::install()
     QTRY_VERIFY(!agentReport().isEmpty());
     QCOMPARE(agentReport().value(QStringLiteral("arguments")).toVariant().toStringList(),
              OrvoDmgDownloader::agentLaunchArguments());
+}
+
+void TestAgentInstall::killAtAnyPoint()
+{
+    // A new agent of many files, so that copying and checking it take a while, over a small old one.
+    QVERIFY(makeAgentImage(QStringLiteral("large"), [](const QString& stage) {
+        bool ok = true;
+        for (int i = 0; ok && i < 500; ++i) {
+            ok = writeFile(stage + QStringLiteral("/Orvo.app/Contents/Resources/payload/%1").arg(i),
+                           QByteArray(8192, char('a' + i % 26)));
+        }
+        return ok && signStagedAgent(stage);
+    }));
+    const QString oldAgent = fixture(QStringLiteral("older.stage/Orvo.app"));
+    const QString agent = agentFolder() + QStringLiteral("/Orvo.app");
+    const QStringList oldTree = treeListing(oldAgent);
+    const QStringList newTree = treeListing(fixture(QStringLiteral("large.stage/Orvo.app")));
+    for (const QString& tool : companionTools()) {
+        QVERIFY(writeFile(agentFolder() + '/' + tool, "old"));
+    }
+    // One join's install over the old agent, killed killAfter ms after the image is attached (-1: never); the
+    // milliseconds from then until the agent is in place.
+    const auto run = [&](int killAfter) {
+        if (treeListing(agent) != oldTree) {
+            FileManager::defaultManager().removeItem(agent);
+            FileManager::defaultManager().copyItem(oldAgent, agent);
+        }
+        QFile::remove(agentFolder() + QStringLiteral("/OrvoMac.dmg"));
+        QFile::copy(fixture(QStringLiteral("large")), agentFolder() + QStringLiteral("/OrvoMac.dmg"));
+        QProcess helper;
+        helper.start(QStringLiteral(ORVO_INSTALL_HELPER));
+        QByteArray log;
+        const auto readUntil = [&](const char* line) {
+            for (QDeadlineTimer deadline(60000);
+                 !log.contains(line) && helper.state() != QProcess::NotRunning && !deadline.hasExpired();) {
+                helper.waitForReadyRead(100);
+                log += helper.readAllStandardError();
+            }
+        };
+        readUntil("dmg mount task termination status");
+        QElapsedTimer clock;
+        clock.start();
+        if (killAfter >= 0 && !helper.waitForFinished(killAfter)) {
+            ::kill(static_cast<pid_t>(helper.processId()), SIGKILL);
+        }
+        readUntil("Orvo.app file copied");
+        const int installed = int(clock.elapsed());
+        helper.waitForFinished(120000);
+        // The disk-image tool it may have started runs to its end; wait for that before looking.
+        const int lock = ::open(QFile::encodeName(root(QStringLiteral("/hdiutil.lock"))).constData(),
+                                O_RDONLY | O_CREAT | O_CLOEXEC, 0600);
+        ::flock(lock, LOCK_EX);
+        ::close(lock);
+        return installed;
+    };
+
+    const int whole = run(-1);
+    QCOMPARE(treeListing(agent), newTree);
+
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator random(seed);
+    int ended[3] = {};
+    for (int i = 0; i < 20; ++i) {
+        run(int(random.bounded(quint32(whole) * 5 / 4 + 1)));
+        const QStringList now = treeListing(agent);
+        QVERIFY2(now == oldTree || now == newTree || now == QStringList{"missing"},
+                 qPrintable(QStringLiteral("run %1, seed %2").arg(i).arg(seed)));
+        ++ended[now == oldTree ? 0 : now == newTree ? 1 : 2];
+        for (const QString& tool : companionTools()) {
+            const QByteArray content = readFile(agentFolder() + '/' + tool);
+            QVERIFY(content == "old" || content == readFile(fixture(QStringLiteral("large.stage/")) + tool));
+        }
+    }
+    qInfo("seed %u, install after the mount %d ms: %d kills left the old agent, %d the new, %d none", seed, whole,
+          ended[0], ended[1], ended[2]);
+
+    // The next whole run clears what the killed ones left.
+    run(-1);
+    QCOMPARE(treeListing(agent), newTree);
+    QVERIFY(hiddenInAgentFolder().isEmpty());
 }
 
 void TestAgentInstall::wholeRoadAcrossProcesses()
@@ -196,6 +352,7 @@ void TestAgentInstall::wholeRoadAcrossProcesses()
                           .toJson());
     // An older agent, which the road replaces.
     QVERIFY(makeRecordingAgent(agentFolder() + QStringLiteral("/Orvo.app"), QStringLiteral("1.0")));
+    QVERIFY(signBundleForTest(agentFolder() + QStringLiteral("/Orvo.app")));
     AppDelegate delegate;
     Application::setDelegate(&delegate);
     delegate.addObservers();
@@ -209,6 +366,7 @@ void TestAgentInstall::wholeRoadAcrossProcesses()
     LogCapture capture;
     OrvoAppUpgrader::getInstance()->orvoAppVersionCheck();
     QCOMPARE(s->localOrvoAppVersion(), OptionalString(QStringLiteral("1.0")));
+    QVERIFY(OrvoAppUpgrader::getInstance()->verifyInstalledAgent());
     QVERIFY(ApiHandler::getInstance()->agentCheckUpdate());
     QCOMPARE(s->cdnUrl(), OptionalString(cdn));
     OrvoAppUpgrader::getInstance()->orvoAppUpdater();
@@ -231,6 +389,7 @@ void TestAgentInstall::wholeRoadAcrossProcesses()
                  .arg(standin.host()));
     OrvoAppUpgrader::getInstance()->orvoAppVersionCheck();
     QCOMPARE(s->localOrvoAppVersion(), OptionalString(QStringLiteral(ORVO_AGENT_VERSION)));
+    QVERIFY(OrvoAppUpgrader::getInstance()->verifyInstalledAgent());
     QCOMPARE(toolCalls(),
              (QStringList{QStringLiteral("mount|") + agentFolder() + QStringLiteral("/OrvoMac.dmg"),
                           QStringLiteral("detach|/Volumes/Orvo"), QStringLiteral("detach|/Volumes/Orvo")}));

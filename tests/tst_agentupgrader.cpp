@@ -181,21 +181,41 @@ void TestAgentUpgrader::unremovableJoinDetailsKeepOldContent()
 void TestAgentUpgrader::versionCheck_data()
 {
     QTest::addColumn<QString>("installed"); // "none", "folder missing", or the bundle's version
-    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("signature"); // "signed", "unsigned" or "altered" (a byte changed after signing)
+    QTest::addColumn<QString>("stored");    // at start-up
+    QTest::addColumn<QString>("sent");      // once Join has waited for the check
     QTest::newRow("no agent") << "none"
+                              << "unsigned"
+                              << "0"
                               << "0";
     QTest::newRow("no agent folder") << "folder missing"
+                                     << "unsigned"
+                                     << "0"
                                      << "0";
     QTest::newRow("installed") << "6.1.0"
+                               << "signed"
+                               << "6.1.0"
                                << "6.1.0";
     QTest::newRow("installed without a version") << ""
+                                                 << "signed"
+                                                 << "(null)"
                                                  << "(null)";
+    QTest::newRow("installed unsigned") << "6.1.0"
+                                        << "unsigned"
+                                        << "6.1.0"
+                                        << "0";
+    QTest::newRow("installed, altered after signing") << "6.1.0"
+                                                      << "altered"
+                                                      << "6.1.0"
+                                                      << "0";
 }
 
 void TestAgentUpgrader::versionCheck()
 {
     QFETCH(QString, installed);
+    QFETCH(QString, signature);
     QFETCH(QString, stored);
+    QFETCH(QString, sent);
     const QString bundle = agentFolder() + QStringLiteral("/Orvo.app");
     if (installed == QLatin1String("folder missing")) {
         QVERIFY(QDir(agentFolder()).removeRecursively());
@@ -205,11 +225,17 @@ void TestAgentUpgrader::versionCheck()
                 ? QList<QPair<QString, QString>>{{QStringLiteral("CFBundleName"), QStringLiteral("O")}}
                 : QList<QPair<QString, QString>>{{QStringLiteral("CFBundleShortVersionString"), installed}};
         QVERIFY(writeFile(bundle + QStringLiteral("/Contents/Info.plist"), plist(info)));
+        QVERIFY(writeFile(bundle + QStringLiteral("/Contents/Resources/data"), "data"));
+        QVERIFY(signature == QLatin1String("unsigned") || signBundleForTest(bundle));
+        QVERIFY(signature != QLatin1String("altered") ||
+                writeFile(bundle + QStringLiteral("/Contents/Resources/data"), "data!"));
     }
     SessionDetails::getInstance()->setLocalOrvoAppVersion(std::nullopt);
     LogCapture capture;
     OrvoAppUpgrader::getInstance()->orvoAppVersionCheck();
     QCOMPARE(SessionDetails::getInstance()->localOrvoAppVersion(), OptionalString(stored));
+    QCOMPARE(OrvoAppUpgrader::getInstance()->verifyInstalledAgent(), installed != "none" && signature == "signed");
+    QCOMPARE(SessionDetails::getInstance()->localOrvoAppVersion(), OptionalString(sent));
     // The version-check path carries a doubled separator before the bundle's name.
     const QString checked = agentFolder() + QStringLiteral("//Orvo.app");
     const QString line =
@@ -218,26 +244,34 @@ void TestAgentUpgrader::versionCheck()
             : QStringLiteral(" local Orvo App version : ") + stored + QLatin1Char(' ') + checked;
     QVERIFY2(capture.text().contains(QStringLiteral("-[OrvoAppUpgrader orvoAppVersionCheck]") + line + '\n'),
              qPrintable(capture.text()));
+    // A refused agent is named once, with the reason.
+    const QString refused = QStringLiteral("-[OrvoAppUpgrader verifyInstalledAgent] : Orvo app ") + checked +
+                            QStringLiteral(" not used, Setting app version to zero: ");
+    QCOMPARE(capture.text().count(refused), stored != sent ? 1 : 0);
+    OrvoAppUpgrader::getInstance()->verifyInstalledAgent();
+    QCOMPARE(capture.text().count(refused), stored != sent ? 1 : 0);
 }
 
 void TestAgentUpgrader::upgradeDecision_data()
 {
     QTest::addColumn<bool>("updateNeeded");
-    QTest::addColumn<bool>("installed");
-    QTest::newRow("current agent is launched") << false << true;
-    QTest::newRow("missing agent: Retry offered") << false << false;
-    QTest::newRow("update replaces the agent") << true << true;
-    QTest::newRow("update without an agent") << true << false;
+    QTest::addColumn<QString>("installed"); // "none", "signed" or "unsigned"
+    QTest::newRow("current agent is launched") << false << "signed";
+    QTest::newRow("unverifiable agent is not launched") << false << "unsigned";
+    QTest::newRow("missing agent: Retry offered") << false << "none";
+    QTest::newRow("update replaces the agent") << true << "signed";
+    QTest::newRow("update without an agent") << true << "none";
 }
 
 void TestAgentUpgrader::upgradeDecision()
 {
     QFETCH(bool, updateNeeded);
-    QFETCH(bool, installed);
+    QFETCH(QString, installed);
     const QString bundle = agentFolder() + QStringLiteral("/Orvo.app");
     const QString tool = agentFolder() + QStringLiteral("/OrvoPingAgent");
-    if (installed) {
+    if (installed != QLatin1String("none")) {
         QVERIFY(makeRecordingAgent(bundle));
+        QVERIFY(installed == QLatin1String("unsigned") || signBundleForTest(bundle));
     }
     QVERIFY(writeFile(tool, "old tool"));
     SessionDetails* s = SessionDetails::getInstance();
@@ -247,6 +281,7 @@ void TestAgentUpgrader::upgradeDecision()
     s->setCdnUrl(QStringLiteral("http://cdn.wendra.orvo.example/OrvoMac.dmg"));
 
     LogCapture capture;
+    OrvoAppUpgrader::getInstance()->orvoAppVersionCheck();
     OrvoAppUpgrader::getInstance()->orvoAppUpdater();
     QVERIFY(QFile::exists(joinDetailsPath()));
     QCOMPARE(readFile(tool), QByteArray("old tool"));
@@ -255,22 +290,30 @@ void TestAgentUpgrader::upgradeDecision()
     if (!updateNeeded) {
         QVERIFY(log.contains(name + QStringLiteral("This mac has latest Orvo App\n")));
         // The plugin quits only once the agent has started; else the window stays, offering Retry.
-        QCOMPARE(m_terminatePosts, installed ? 1 : 0);
-        QCOMPARE(JoinProgressWindow::getInstance()->isShowingFailure(), !installed);
-        if (installed) {
+        const bool launched = installed == QLatin1String("signed");
+        QCOMPARE(m_terminatePosts, launched ? 1 : 0);
+        QCOMPARE(JoinProgressWindow::getInstance()->isShowingFailure(), !launched);
+        if (launched) {
             QTRY_COMPARE(recordedAgentArguments(bundle), OrvoDmgDownloader::agentLaunchArguments());
             QVERIFY(log.contains(QStringLiteral("LaunchApplication: Orvo.app launched successfully with args : (\n"
                                                 "    \"-timestamps\",\n")));
         } else {
             QVERIFY(!log.contains(QStringLiteral("LaunchApplication:")));
+            QCOMPARE(
+                log.contains(QStringLiteral("] : Orvo app ") + agentFolder() + QStringLiteral("//Orvo.app not used")),
+                installed == QLatin1String("unsigned"));
         }
         // The join details are written before the launch.
         QVERIFY(log.indexOf(QStringLiteral("modifyOrvoJoinDetails]")) <
-                log.indexOf(installed ? QStringLiteral("closeWindow]") : QStringLiteral("showFailure:]")));
+                log.indexOf(launched ? QStringLiteral("closeWindow]") : QStringLiteral("showFailure:]")));
         return;
     }
     QVERIFY(log.contains(name + QStringLiteral("Updated Orvo App Version Available in Server..\n")));
     QVERIFY(!QFile::exists(bundle));
+    // Taken away whole: nothing of it is left hidden beside it.
+    QVERIFY(QDir(agentFolder())
+                .entryList({QStringLiteral(".*")}, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                .isEmpty());
     QTRY_COMPARE(m_retryPosts, 1);
     QCOMPARE(m_terminatePosts, 0);
     // The window answers the failed download with its message and Retry.

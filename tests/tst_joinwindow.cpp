@@ -415,6 +415,7 @@ void TestJoinWindow::joinRoad()
     }
     if (agentCurrent) {
         QVERIFY(ProvisioningFixtures::makeRecordingAgent(agent));
+        QVERIFY(signBundleForTest(agent));
     }
     m_service.configure(
         QJsonDocument(QJsonObject{{QStringLiteral("agent"),

@@ -1,5 +1,6 @@
 #include "AppDelegate.h"
 #include "Objects/SessionDetails.h"
+#include "Objects/WorkingFolders.h"
 #include "Platform/ProcessInfo.h"
 #include "TestSupport.h"
 
@@ -150,7 +151,7 @@ void TestLaunchArguments::startKinds()
     QTemporaryDir home;
     QTemporaryDir installDir;
     qputenv("HOME", home.path().toLocal8Bit());
-    const QString stage = AppDelegate::stagingFolderPath();
+    const QString stage = WorkingFolders::stagingFolder();
     QVERIFY(QDir().mkpath(stage));
     for (const QString& entry : installerFiles) {
         write(installDir.filePath(entry.section(QLatin1Char('='), 0, 0)), contents(entry.section(QLatin1Char('='), 1)));

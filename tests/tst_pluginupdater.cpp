@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 #include "Handlers/OrvoPluginUpdater.h"
 #include "Objects/SessionDetails.h"
+#include "Objects/VersionNumber.h"
 #include "Platform/Bundle.h"
 #include "Platform/FileManager.h"
 #include "Platform/NotificationCenter.h"
@@ -58,6 +59,8 @@ private slots:
     void latestVersionStartsNothing();
     void staging_data();
     void staging();
+    void newerVersion_data();
+    void newerVersion();
     void downloadFailures_data();
     void downloadFailures();
     void startUpStagesWhileTheJoinWindowIsUp();
@@ -68,6 +71,9 @@ private:
     QString stagingFolder() const { return home() + stagingPart; }
     QString root(const QString& path) const { return m_dir.filePath(QStringLiteral("root") + path); }
     QString image() const { return stagingFolder() + QStringLiteral("OrvoPlugin.dmg"); }
+    QString fixture(const QString& name) const { return m_dir.filePath(QStringLiteral("fixtures/") + name); }
+    // A plugin image of the built bundle with the version given, signed unless asked not to be.
+    bool makePluginImage(const QString& name, const QString& version, bool sign);
     // Each run of the disk-image tool as "arg|arg|...".
     QStringList toolCalls() const
     {
@@ -99,11 +105,27 @@ void TestPluginUpdater::initTestCase()
                       "#!/bin/sh\n(IFS='|'; printf '%s\\n' \"$*\") >> \"$ORVO_SYSTEM_ROOT/calls\"\nexec '" +
                           QByteArray(ORVO_HDIUTIL_STANDIN) + "' \"$@\"\n",
                       0755));
-    QVERIFY(writeFile(m_dir.filePath(QStringLiteral("garbage.dmg")), QByteArray(70000, 'x')));
+    QVERIFY(writeFile(fixture(QStringLiteral("garbage")), QByteArray(70000, 'x')));
+    QVERIFY(makePluginImage(QStringLiteral("0.9.0"), QStringLiteral("0.9.0"), true));
+    QVERIFY(makePluginImage(QStringLiteral(ORVO_PLUGIN_VERSION), QStringLiteral(ORVO_PLUGIN_VERSION), true));
+    QVERIFY(makePluginImage(QStringLiteral("unsigned"), QStringLiteral(ORVO_NEWER_PLUGIN_VERSION), false));
     // What a file URL would name, were it fetched.
     QVERIFY(QFile::copy(QStringLiteral(ORVO_NEWER_PLUGIN_IMAGE), m_dir.filePath(QStringLiteral("plugin.dmg"))));
     NotificationCenter::defaultCenter().addObserver(this, QStringLiteral("RetryDMGDownloadig"), nullptr,
                                                     [this](const Notification& n) { m_retries << n.object; });
+}
+
+bool TestPluginUpdater::makePluginImage(const QString& name, const QString& version, bool sign)
+{
+    const QString stage = fixture(name + QStringLiteral(".stage"));
+    const QString bundle = stage + '/' + bundleName;
+    const QString info = bundle + QStringLiteral("/Contents/Info.plist");
+    bool ok = QDir().mkpath(stage) && FileManager::defaultManager().copyItem(QStringLiteral(ORVO_BUNDLE_DIR), bundle) &&
+              QDir(bundle + QStringLiteral("/Contents/_CodeSignature")).removeRecursively();
+    QByteArray text = readFile(info);
+    text.replace("<string>" ORVO_PLUGIN_VERSION "</string>", "<string>" + version.toUtf8() + "</string>");
+    return ok && writeFile(info, text) && (!sign || signBundleForTest(bundle)) &&
+           makeImage(stage, QStringLiteral("OrvoPlugin"), fixture(name));
 }
 
 void TestPluginUpdater::init()
@@ -161,15 +183,24 @@ void TestPluginUpdater::staging_data()
 {
     QTest::addColumn<QString>("url"); // "absent", else the answered location (%1: the service host)
     QTest::addColumn<QString>("served");
-    QTest::addColumn<bool>("earlier"); // an older image and a bundle staged by an earlier run
-    QTest::addColumn<bool>("staged");
+    QTest::addColumn<bool>("earlier");    // an older image and a bundle staged by an earlier run
+    QTest::addColumn<QString>("refusal"); // "" when staged, else the line that says why not
     const QString plugin = QStringLiteral(ORVO_NEWER_PLUGIN_IMAGE);
-    const QString garbage = m_dir.filePath(QStringLiteral("garbage.dmg"));
-    QTest::newRow("service location, nothing earlier") << "absent" << plugin << false << true;
+    const QString notStaged = QStringLiteral("copyAppFile] : Orvo Wendra Customer Plugin.app not staged: ");
+    const QString noMount = QStringLiteral(
+        "mountingOrvoPluginDmg] : The image was not attached; nothing staged from /Volumes/OrvoPlugin\n");
+    QTest::newRow("service location, nothing earlier") << "absent" << plugin << false << "";
     QTest::newRow("answered location, earlier image and bundle replaced")
-        << "https://%1/cdn/new.dmg" << plugin << true << true;
-    QTest::newRow("failed mount") << "absent" << garbage << false << false;
-    QTest::newRow("failed mount after an earlier bundle") << "absent" << garbage << true << false;
+        << "https://%1/cdn/new.dmg" << plugin << true << "";
+    QTest::newRow("failed mount") << "absent" << fixture("garbage") << false << noMount;
+    QTest::newRow("failed mount keeps an earlier bundle") << "absent" << fixture("garbage") << true << noMount;
+    QTest::newRow("older plugin") << "absent" << fixture("0.9.0") << false
+                                  << notStaged + "its version 0.9.0 is not newer than the running " ORVO_PLUGIN_VERSION
+                                                 "\n";
+    QTest::newRow("same plugin again") << "absent" << fixture(ORVO_PLUGIN_VERSION) << true
+                                       << notStaged + "its version " ORVO_PLUGIN_VERSION
+                                                      " is not newer than the running " ORVO_PLUGIN_VERSION "\n";
+    QTest::newRow("unsigned newer plugin") << "absent" << fixture("unsigned") << false << notStaged;
 }
 
 void TestPluginUpdater::staging()
@@ -177,7 +208,7 @@ void TestPluginUpdater::staging()
     QFETCH(QString, url);
     QFETCH(QString, served);
     QFETCH(bool, earlier);
-    QFETCH(bool, staged);
+    QFETCH(QString, refusal);
     SessionDetails* s = SessionDetails::getInstance();
     if (url != QLatin1String("absent")) {
         s->setCxPluginDownloadUrl(placed(url));
@@ -189,6 +220,8 @@ void TestPluginUpdater::staging()
     offer(true, served);
     const QString location =
         url == QLatin1String("absent") ? QStringLiteral("/agent/OrvoPlugin.dmg") : QStringLiteral("/cdn/new.dmg");
+    const bool mounted = !refusal.contains(QStringLiteral("not attached"));
+    const bool staged = refusal.isEmpty();
 
     OrvoPluginUpdater updater;
     LogCapture capture;
@@ -197,12 +230,6 @@ void TestPluginUpdater::staging()
     QCOMPARE(updater.request()->httpMethod(), QStringLiteral("GET"));
     QCOMPARE(updater.request()->timeoutInterval(), std::chrono::milliseconds(240000));
     QCOMPARE(updater.request()->cachePolicy(), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(capture.text().contains(QStringLiteral("Dmg unmount task termination status")), 30000);
-    const QString log = capture.text();
-
-    QVERIFY(m_service.record().startsWith(QStringLiteral("GET ") + location + QStringLiteral(" HTTP/1.1")));
-    QCOMPARE(toolCalls(),
-             (QStringList{QStringLiteral("mount|") + image(), QStringLiteral("detach|/Volumes/OrvoPlugin")}));
     const QString name = QStringLiteral("-[OrvoPluginUpdater ");
     QStringList lines{
         name + QStringLiteral("downloadorvoPlugindmg] : OrvoPlugin Dmg Url : https://") + m_service.host() + location +
@@ -210,19 +237,33 @@ void TestPluginUpdater::staging()
         name + QStringLiteral("downloadorvoPlugindmg] destination path : ") + image() + '\n',
         name + QStringLiteral("downloadDidBegin:] : downloadDidstarted\n"),
         name + QStringLiteral("downloadDidFinish:] : downloadDidFinish\n"),
-        name + QStringLiteral("mountingOrvoPluginDmg] : dmg mount task termination status : %1\n").arg(staged ? 0 : 1),
-        name + QStringLiteral("copyAppFile] : ") +
-            (earlier ? QStringLiteral("Existing Updated Orvo Plugin Removed in folder ")
-                     : QStringLiteral("No Existing Updated Orvo Plugin Present in folder ")) +
-            stagingFolder() + '\n'};
+        name +
+            QStringLiteral("mountingOrvoPluginDmg] : dmg mount task termination status : %1\n").arg(mounted ? 0 : 1)};
+    if (mounted) {
+        lines << name + QStringLiteral("copyAppFile] : ") +
+                     (earlier ? QStringLiteral("Existing Updated Orvo Plugin Removed in folder ")
+                              : QStringLiteral("No Existing Updated Orvo Plugin Present in folder ")) +
+                     stagingFolder() + '\n';
+    }
     if (staged) {
         lines << name + QStringLiteral(
                             "copyAppFile] : Orvo Wendra Customer Plugin.app file copied to  OrvoCustomerPluginNative "
                             "folder\n");
+    } else {
+        lines << name + refusal;
     }
-    // Nothing is attached after a failed mount, so its detach fails too.
-    lines << name + QStringLiteral("unMountingOrvoPluginDmg] : Dmg unmount task termination status : %1\n")
-                        .arg(staged ? 0 : 1);
+    if (mounted) {
+        lines << name + QStringLiteral("unMountingOrvoPluginDmg] : Dmg unmount task termination status : 0\n");
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(capture.text().contains(lines.last()), 30000);
+    const QString log = capture.text();
+
+    QVERIFY(m_service.record().startsWith(QStringLiteral("GET ") + location + QStringLiteral(" HTTP/1.1")));
+    QStringList calls{QStringLiteral("mount|") + image()};
+    if (mounted) {
+        calls << QStringLiteral("detach|/Volumes/OrvoPlugin");
+    }
+    QCOMPARE(toolCalls(), calls);
     QString missing;
     QVERIFY2(inOrder(log, lines, &missing), qPrintable(missing + QStringLiteral("\n---\n") + log));
     QCOMPARE(log.contains(QStringLiteral("file copied to")), staged);
@@ -233,8 +274,9 @@ void TestPluginUpdater::staging()
         // Made by the updater: owner only, as start-up makes it.
         QCOMPARE(permissionBits(stagingFolder()), 0700);
     }
+    // A failed mount takes nothing away; a refused bundle is not left staged, nor anything hidden.
     QCOMPARE(QDir(stagingFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             staged ? QStringList{bundleName} : QStringList{});
+             staged || (earlier && !mounted) ? QStringList{bundleName} : QStringList{});
     QVERIFY(!QFile::exists(root(QStringLiteral("/Volumes/OrvoPlugin"))));
     if (staged) {
         QCOMPARE(bundleVersion(stagingFolder() + bundleName), QStringLiteral(ORVO_NEWER_PLUGIN_VERSION));
@@ -242,6 +284,47 @@ void TestPluginUpdater::staging()
                     .isExecutable());
     }
     QVERIFY(m_retries.isEmpty());
+}
+
+void TestPluginUpdater::newerVersion_data()
+{
+    QTest::addColumn<QString>("offered");
+    QTest::addColumn<QString>("running");
+    QTest::addColumn<bool>("newer");
+    QTest::newRow("higher last place") << "1.0.1"
+                                       << "1.0.0" << true;
+    QTest::newRow("places compare as numbers") << "1.0.10"
+                                               << "1.0.9" << true;
+    QTest::newRow("lower") << "0.9.0"
+                           << "1.0.0" << false;
+    QTest::newRow("equal") << "1.0.0"
+                           << "1.0.0" << false;
+    QTest::newRow("missing places count as zero") << "1.0"
+                                                  << "1.0.0" << false;
+    QTest::newRow("an extra place") << "1.0.0.1"
+                                    << "1.0" << true;
+    QTest::newRow("leading zeros") << "1.010"
+                                   << "1.9" << true;
+    QTest::newRow("beyond any integer") << "1.99999999999999999999999"
+                                        << "1.99999999999999999999998" << true;
+    QTest::newRow("running plugin not found") << "1.0.1"
+                                              << "0" << true;
+    QTest::newRow("letters") << "1.1b"
+                             << "1.0" << false;
+    QTest::newRow("empty place") << "1..2"
+                                 << "1.0" << false;
+    QTest::newRow("missing version") << "(null)"
+                                     << "1.0" << false;
+    QTest::newRow("running version unreadable") << "2.0"
+                                                << "(null)" << false;
+}
+
+void TestPluginUpdater::newerVersion()
+{
+    QFETCH(QString, offered);
+    QFETCH(QString, running);
+    QFETCH(bool, newer);
+    QCOMPARE(VersionNumber::isNewer(offered, running), newer);
 }
 
 void TestPluginUpdater::downloadFailures_data()

@@ -1,4 +1,5 @@
 #include "Platform/FileManager.h"
+#include "ProvisioningFixtures.h"
 #include "TestSupport.h"
 
 #include <QCryptographicHash>
@@ -18,6 +19,8 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+using ProvisioningFixtures::treeListing;
 
 namespace {
 
@@ -40,13 +43,16 @@ bool writeFile(const QString& path, const QByteArray& data)
     return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
 }
 
-// A startable bundle: the plugin's own executable, its Info.plist with version, and payload files whose contents
-// differ between versions.
-bool makeBundle(const QString& path, const QString& version, int payloadFiles)
+// A startable, signed bundle: the plugin's own executable, its Info.plist with version (and identifier, when
+// given), and payload files whose contents differ between versions.
+bool makeBundle(const QString& path, const QString& version, int payloadFiles, const QByteArray& identifier = {})
 {
     const QString payload = path + QStringLiteral("/Contents/Resources/payload");
     QByteArray info = readText(QStringLiteral(ORVO_BUNDLE_DIR "/Contents/Info.plist")).toUtf8();
     info.replace("<string>" ORVO_PLUGIN_VERSION "</string>", "<string>" + version.toUtf8() + "</string>");
+    if (!identifier.isEmpty()) {
+        info.replace("<string>com.orvo.wendra.MacPlugin</string>", "<string>" + identifier + "</string>");
+    }
     bool ok = QDir().mkpath(payload) && QDir().mkpath(path + QStringLiteral("/Contents/MacOS")) &&
               QFile::copy(QStringLiteral(ORVO_BUNDLE_EXECUTABLE), path + executableName) &&
               writeFile(path + QStringLiteral("/Contents/Info.plist"), info) &&
@@ -55,34 +61,7 @@ bool makeBundle(const QString& path, const QString& version, int payloadFiles)
         ok = writeFile(payload + QStringLiteral("/f%1").arg(i),
                        QByteArray(16384, char('a' + i % 26)) + version.toUtf8());
     }
-    return ok;
-}
-
-// Every entry under path with its mode, and its contents or link target: equal lists mean equal trees.
-QStringList tree(const QString& path)
-{
-    QStringList out;
-    QDirIterator it(path, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    for (QString entry = path; !entry.isEmpty(); entry = it.hasNext() ? it.next() : QString()) {
-        struct stat st;
-        if (::lstat(QFile::encodeName(entry).constData(), &st) != 0) {
-            return {QStringLiteral("missing")};
-        }
-        QString line = entry.mid(path.size()) + QLatin1Char(' ') + QString::number(st.st_mode, 8);
-        if (S_ISLNK(st.st_mode)) {
-            char target[256] = {};
-            ::readlink(QFile::encodeName(entry).constData(), target, sizeof target - 1);
-            line += QLatin1Char(' ') + QString::fromLocal8Bit(target);
-        } else if (S_ISREG(st.st_mode)) {
-            QFile file(entry);
-            file.open(QIODevice::ReadOnly);
-            line += QLatin1Char(' ') + QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1).toHex();
-        }
-        out << line;
-    }
-    out.sort();
-    return out;
+    return ok && signBundleForTest(path);
 }
 
 // Starts the bundle as the customer would and returns the version it reports ("" when it does not start).
@@ -141,21 +120,24 @@ enum Setup
     Leftovers = 16,
     NoExchange = 32,
     AnotherReplacementRuns = 64,
+    AlteredStaged = 128,
+    ForeignStaged = 256,
 };
 
 // A home with a staged new bundle (2.0), and the running old bundle (1.0) in a folder of its own.
 class Fixture
 {
 public:
-    Fixture(const QString& appName, int payloadFiles)
+    Fixture(const QString& appName, int payloadFiles, const QByteArray& stagedIdentifier = {})
         : home(dir.filePath(QStringLiteral("home"))), staged(home + stagingFolder + bundleName),
           apps(dir.filePath(QStringLiteral("apps"))), app(apps + QLatin1Char('/') + appName),
           old(dir.filePath(QStringLiteral("old.app")))
     {
         ok = makeBundle(old, QStringLiteral("1.0"), payloadFiles) &&
-             makeBundle(staged, QStringLiteral("2.0"), payloadFiles) && QDir().mkpath(apps) && restoreOld();
-        oldTree = tree(old);
-        newTree = tree(staged);
+             makeBundle(staged, QStringLiteral("2.0"), payloadFiles, stagedIdentifier) && QDir().mkpath(apps) &&
+             restoreOld();
+        oldTree = treeListing(old);
+        newTree = treeListing(staged);
     }
     bool restoreOld()
     {
@@ -187,6 +169,7 @@ class TestReplacement : public QObject
 private slots:
     void atExit_data();
     void atExit();
+    void programOutsideABundleReplacesNothing();
     void earlierStagedBundleIsNotInstalled();
     void killAtAnyPoint();
 };
@@ -211,8 +194,14 @@ void TestReplacement::atExit_data()
                                       << "Failed to Remove Existing old Customer plugin app (1.0) in folder %APP%"
                                       << "old";
     QTest::newRow("running bundle gone") << bundleName << int(NoRunningBundle)
-                                         << "Failed to Remove Existing old Customer plugin app (0) in folder %APP%"
+                                         << "Not replacing %APP%: %APP% is no application bundle with an executable"
                                          << "missing";
+    QTest::newRow("staged bundle altered after signing") << bundleName << int(AlteredStaged) << "Not replacing %APP%: "
+                                                         << "old";
+    QTest::newRow("staged bundle of another program")
+        << bundleName << int(ForeignStaged)
+        << "Not replacing %APP%: the staged bundle is com.orvo.other, the running one com.orvo.wendra.MacPlugin"
+        << "old";
     QTest::newRow("unreadable file in the staged bundle")
         << bundleName << int(UnreadableStagedFile) << "Failed to copy Updated Customer plugin app to folder %APP%"
         << "old";
@@ -224,8 +213,10 @@ void TestReplacement::atExit()
     QFETCH(int, setup);
     QFETCH(QString, line);
     QFETCH(QString, outcome);
-    Fixture f(appName, 4);
+    Fixture f(appName, 4, setup & ForeignStaged ? QByteArray("com.orvo.other") : QByteArray());
     QVERIFY(f.ok);
+    QVERIFY(!(setup & AlteredStaged) ||
+            writeFile(f.staged + QStringLiteral("/Contents/Resources/payload/f1"), "changed after signing"));
     QByteArray leftover = QFile::encodeName(f.apps + QStringLiteral("/.") + appName + QStringLiteral(".replace-"));
     QVERIFY(!(setup & Leftovers) || (QDir().mkpath(QString::fromUtf8(leftover + "a1b2c3/Contents")) &&
                                      writeFile(QString::fromUtf8(leftover + "Zz09_x"), "cut short")));
@@ -257,13 +248,15 @@ void TestReplacement::atExit()
     line.replace(QStringLiteral("%APP%"), f.app).replace(QStringLiteral("%HOME%"), f.home);
     const qsizetype initiated = log.indexOf(exitName + QStringLiteral("Updated Customer Plugin Downloaded from server "
                                                                       "and Initiate to Copy \n"));
-    QVERIFY2(initiated >= 0 && log.indexOf(exitName + line + QLatin1Char('\n')) > initiated, qPrintable(log));
+    // A refusal's reason is whatever the check found; the rest of each line is as given.
+    QVERIFY2(initiated >= 0 && log.indexOf(exitName + line + (line.endsWith(' ') ? "" : "\n")) > initiated,
+             qPrintable(log));
     // The decision line, the outcome line and the closing banner, nothing more.
     QCOMPARE(log.count(exitName), 3);
 
-    QCOMPARE(tree(f.app), outcome == "new" ? f.newTree : outcome == "old" ? f.oldTree : QStringList{"missing"});
-    if (outcome == "new") {
-        QCOMPARE(tree(f.staged), f.newTree);
+    QCOMPARE(treeListing(f.app), outcome == "new" ? f.newTree : outcome == "old" ? f.oldTree : QStringList{"missing"});
+    if (outcome == "new" || (setup & ForeignStaged)) {
+        QCOMPARE(treeListing(f.staged), f.newTree);
     }
     // Nothing hidden is left beside the bundle, and no bundle appears under the staged name.
     QStringList left = outcome == "missing" ? QStringList() : QStringList{appName};
@@ -275,6 +268,31 @@ void TestReplacement::atExit()
     if (outcome != "missing") {
         QCOMPARE(startedVersion(f.app, f.dir.filePath(QStringLiteral("start"))), outcome == "new" ? "2.0" : "1.0");
     }
+}
+
+void TestReplacement::programOutsideABundleReplacesNothing()
+{
+    // The program lies in a plain folder beside a file of the customer's; its "bundle" is that folder.
+    Fixture f(bundleName, 4);
+    QVERIFY(f.ok);
+    const QString folder = f.dir.filePath(QStringLiteral("customer"));
+    QVERIFY(QDir().mkpath(folder) && writeFile(folder + QStringLiteral("/letter.txt"), "Dear Sir,") &&
+            QFile::copy(QStringLiteral(ORVO_REPLACE_HELPER), folder + QStringLiteral("/program")));
+    QVERIFY(QFile::setPermissions(folder + QStringLiteral("/program"), QFile::ReadOwner | QFile::ExeOwner));
+    const QStringList before = treeListing(folder);
+    QProcess helper;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), f.home);
+    helper.setProcessEnvironment(env);
+    helper.start(folder + QStringLiteral("/program"));
+    QVERIFY(helper.waitForFinished(60000));
+    const QString log = QString::fromUtf8(helper.readAllStandardError());
+    QVERIFY2(
+        log.contains(exitName +
+                     QStringLiteral("Not replacing %1: %1 is no application bundle with an executable\n").arg(folder)),
+        qPrintable(log));
+    QCOMPARE(treeListing(folder), before);
+    QCOMPARE(sorted(entries(f.dir.path())), sorted({"apps", "customer", "home", "old.app"}));
 }
 
 void TestReplacement::earlierStagedBundleIsNotInstalled()
@@ -292,8 +310,8 @@ void TestReplacement::earlierStagedBundleIsNotInstalled()
     QVERIFY(run.waitForFinished(90000));
     QVERIFY2(readText(log).contains(exitName + QStringLiteral("There is No Updated App downloaded from server.\n")),
              qPrintable(readText(log)));
-    QCOMPARE(tree(f.app), f.oldTree);
-    QCOMPARE(tree(f.staged), f.newTree);
+    QCOMPARE(treeListing(f.app), f.oldTree);
+    QCOMPARE(treeListing(f.staged), f.newTree);
 }
 
 void TestReplacement::killAtAnyPoint()
@@ -305,7 +323,7 @@ void TestReplacement::killAtAnyPoint()
     clock.start();
     QVERIFY(f.startHelper()->waitForFinished(60000));
     const int whole = int(clock.elapsed());
-    QCOMPARE(tree(f.app), f.newTree);
+    QCOMPARE(treeListing(f.app), f.newTree);
 
     const quint32 seed = QRandomGenerator::global()->generate();
     QRandomGenerator random(seed);
@@ -327,7 +345,7 @@ void TestReplacement::killAtAnyPoint()
             ::kill(static_cast<pid_t>(helper->processId()), SIGKILL);
             QVERIFY(helper->waitForFinished(10000));
         }
-        const QStringList now = tree(f.app);
+        const QStringList now = treeListing(f.app);
         QVERIFY2(now == f.oldTree || now == f.newTree,
                  qPrintable(QStringLiteral("run %1, seed %2").arg(run).arg(seed)));
         isNew = now == f.newTree;
@@ -339,7 +357,7 @@ void TestReplacement::killAtAnyPoint()
     // The next whole run clears what the killed ones left.
     QVERIFY(f.restoreOld());
     QVERIFY(f.startHelper()->waitForFinished(60000));
-    QCOMPARE(tree(f.app), f.newTree);
+    QCOMPARE(treeListing(f.app), f.newTree);
     QCOMPARE(entries(f.apps), QStringList{bundleName});
 }
 

@@ -167,7 +167,18 @@ void TestStartup::installerStartThenCustomerStart()
         }
     }
 
-    // A later start by the customer: the folders are there, and the settings come from the staged copy.
+    // A later start by the customer: the folders are there, and the settings come from the staged copy. What a
+    // killed install left hidden in them goes; nothing else does.
+    const QString agentFolder = home.filePath(QStringLiteral("Library/Application Support/OrvoMeetingNative/"));
+    const QString stagingFolder =
+        home.filePath(QStringLiteral("Library/Application Support/OrvoCustomerPluginNativeFolder/"));
+    const QStringList leftovers{agentFolder + QStringLiteral(".Orvo.app.install-a1B2c3/Orvo.app/Contents"),
+                                agentFolder + QStringLiteral(".OWPreLogin.install-Zz09_x"),
+                                stagingFolder + QStringLiteral(".Orvo Wendra Customer Plugin.app.install-q1w2e3")};
+    for (const QString& leftover : leftovers) {
+        QVERIFY(QDir().mkpath(leftover));
+    }
+    QVERIFY(QDir().mkpath(agentFolder + QStringLiteral(".not-ours.install-a1b2")));
     PluginRun run(home.path());
     QTRY_VERIFY_WITH_TIMEOUT(readText(logFile(home.path())).count(QStringLiteral("Status code :")) == 2, 20000);
     QVERIFY(run.stop(SIGTERM));
@@ -179,6 +190,11 @@ void TestStartup::installerStartThenCustomerStart()
     QVERIFY(second.contains(QStringLiteral("Invoked By User.")));
     QVERIFY(second.contains(QStringLiteral("Websername : ") + host + QStringLiteral(" , Cxp_Token : tok  , DC = eu")));
     QVERIFY(!second.contains(QStringLiteral("Created...")));
+    QCOMPARE(QDir(agentFolder).entryList({QStringLiteral(".*")}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{".not-ours.install-a1b2"});
+    QVERIFY(QDir(stagingFolder)
+                .entryList({QStringLiteral(".*")}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)
+                .isEmpty());
     QVERIFY(messages(log).value(messages(log).size() - 3) == closing);
 }
 

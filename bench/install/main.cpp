@@ -5,8 +5,8 @@
 // Prints one line: mount_s= copy_launch_s= detach_s= total_s= installed=0|1
 // With --copy SOURCE DESTINATION it times only the plugin's folder copy (FileManager::copyItem) and prints copy_s=.
 #include "Handlers/OrvoDmgDownloader.h"
+#include "Objects/WorkingFolders.h"
 #include "Platform/FileManager.h"
-#include "Platform/Paths.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -38,8 +38,7 @@ int main(int argc, char** argv)
         std::printf("copy_s=%.4f\n", since(start));
         return 0;
     }
-    const QString agentFolder =
-        Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/");
+    const QString agentFolder = WorkingFolders::agentFolder();
     if (!FileManager::defaultManager().fileExists(agentFolder + QStringLiteral("OrvoMac.dmg")) ||
         FileManager::defaultManager().fileExists(agentFolder + QStringLiteral("Orvo.app"))) {
         std::fprintf(stderr, "orvo-bench-install: needs OrvoMac.dmg and no Orvo.app in %s\n", qPrintable(agentFolder));

@@ -4,12 +4,15 @@
 #include "Handlers/JoinProgressWindow.h"
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Objects/SessionDetails.h"
+#include "Objects/WorkingFolders.h"
 #include "Platform/Bundle.h"
 #include "Platform/ExceptionGuard.h"
 #include "Platform/FileManager.h"
 #include "Platform/FileWriter.h"
 #include "Platform/Log.h"
 #include "Platform/Paths.h"
+#include "Platform/SiblingInstall.h"
+#include "Platform/SignatureCheck.h"
 
 #include <QMutex>
 
@@ -19,14 +22,20 @@ OrvoAppUpgrader* orvoAppUpgraderObj = nullptr;
 // The downloader of the latest decision; holding it keeps its download running.
 OrvoDmgDownloader* orvoDmgDownloader = nullptr;
 QMutex classLock;
+// The check of the installed agent started at start-up; its verdict decides whether its version is sent and
+// whether it is launched. One decision uses it up: a later join checks afresh.
+SignatureCheck installedAgentCheck;
+bool installedAgentRefusalLogged = false;
+
+// Starts checking the agent at path; with no path, forgets the last check.
+void resetInstalledAgentCheck(const QString& path = QString())
+{
+    installedAgentCheck = path.isEmpty() ? SignatureCheck() : SignatureCheck::start(path);
+    installedAgentRefusalLogged = false;
+}
 
 // The file carries the customer token.
 constexpr mode_t ownerOnlyFile = 0600;
-
-QString agentFolder()
-{
-    return Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/");
-}
 
 const QString checkFailedMessage =
     QStringLiteral("The Orvo Wendra service could not be reached or gave no usable answer. Check your internet "
@@ -53,8 +62,11 @@ void launchInstalledAgent()
     if (progress) {
         progress->showPhase(JoinProgressWindow::Phase::StartingAgent);
     }
-    const QString launchPath = Paths::appendingPathComponent(agentFolder(), QStringLiteral("Orvo.app"));
-    const bool launched = orvoDmgDownloader->workspaceLaunchApplication(launchPath);
+    const QString launchPath = Paths::appendingPathComponent(WorkingFolders::agentFolder(), QStringLiteral("Orvo.app"));
+    // One that did not verify counts as not there: it is not launched.
+    const bool launched = OrvoAppUpgrader::getInstance()->verifyInstalledAgent() &&
+                          orvoDmgDownloader->workspaceLaunchApplication(launchPath);
+    resetInstalledAgentCheck();
     if (!progress) {
         return;
     }
@@ -82,8 +94,11 @@ void OrvoAppUpgrader::orvoAppVersionCheck()
     const char* fullName = "-[OrvoAppUpgrader orvoAppVersionCheck]";
     ExceptionGuard::run(fullName, [&] {
         SessionDetails* session = SessionDetails::getInstance();
-        const QString path = Log::format("%@/Orvo.app", {agentFolder()});
+        const QString path = Log::format("%@/Orvo.app", {WorkingFolders::agentFolder()});
+        resetInstalledAgentCheck();
         if (FileManager::defaultManager().fileExists(path)) {
+            // Hashing a large agent takes a while: it runs beside the join window, and Join waits for it.
+            resetInstalledAgentCheck(path);
             const OptionalString version =
                 Bundle::infoDictionaryText(path, QStringLiteral("CFBundleShortVersionString"));
             session->setLocalOrvoAppVersion(Log::format("%@", {version}));
@@ -95,6 +110,31 @@ void OrvoAppUpgrader::orvoAppVersionCheck()
     });
 }
 
+bool OrvoAppUpgrader::verifyInstalledAgent()
+{
+    const char* fullName = "-[OrvoAppUpgrader verifyInstalledAgent]";
+    bool verified = false;
+    ExceptionGuard::run(fullName, [&] {
+        if (!installedAgentCheck.isStarted()) {
+            // Nothing was there at start-up, so the version is "0" already; one there now is checked all the same.
+            const QString path = Log::format("%@/Orvo.app", {WorkingFolders::agentFolder()});
+            if (!FileManager::defaultManager().fileExists(path)) {
+                return;
+            }
+            resetInstalledAgentCheck(path);
+        }
+        const std::optional<QString> refusal = installedAgentCheck.verdict();
+        verified = !refusal;
+        if (refusal && !installedAgentRefusalLogged) {
+            installedAgentRefusalLogged = true;
+            SessionDetails::getInstance()->setLocalOrvoAppVersion(QStringLiteral("0"));
+            Log::write("%s : Orvo app %@ not used, Setting app version to zero: %@", fullName,
+                       installedAgentCheck.bundlePath(), *refusal);
+        }
+    });
+    return verified;
+}
+
 void OrvoAppUpgrader::agentCheckThenUpdate()
 {
     ExceptionGuard::run("-[OrvoAppUpgrader agentCheckThenUpdate]", [&] {
@@ -102,6 +142,8 @@ void OrvoAppUpgrader::agentCheckThenUpdate()
         if (progress) {
             progress->showPhase(JoinProgressWindow::Phase::CheckingService);
         }
+        // The installed agent's version goes to the service only once that agent has verified.
+        verifyInstalledAgent();
         // Without an answer the decision would take the installed-agent road whatever is installed.
         if (!ApiHandler::getInstance()->agentCheckUpdate() && progress) {
             progress->showFailure(checkFailedMessage, [this] { agentCheckThenUpdate(); });
@@ -128,7 +170,7 @@ void OrvoAppUpgrader::orvoAppUpdater()
     ExceptionGuard::run(fullName, [&] {
         // The installed agent, as every other step names it: a differently cased name would miss it on a
         // case-sensitive file system and leave the old agent to block the install.
-        const QString removalPath = Log::format("%@/Orvo.app", {agentFolder()});
+        const QString removalPath = Log::format("%@/Orvo.app", {WorkingFolders::agentFolder()});
         if (orvoDmgDownloader) {
             // Possibly still inside one of its own callbacks.
             orvoDmgDownloader->deleteLater();
@@ -140,9 +182,10 @@ void OrvoAppUpgrader::orvoAppUpdater()
             launchInstalledAgent();
         } else {
             Log::write("%s : Updated Orvo App Version Available in Server..", fullName);
-            FileManager& manager = FileManager::defaultManager();
-            if (manager.fileExists(removalPath)) {
-                manager.removeItem(removalPath);
+            // Taken away in one rename, so a kill part-way leaves no torn agent behind.
+            resetInstalledAgentCheck();
+            if (FileManager::defaultManager().fileExists(removalPath)) {
+                SiblingInstall::remove(removalPath);
             }
             modifyOrvoJoinDetails();
             // A part left by an earlier run may belong to another image; only a retry in this run resumes.
@@ -159,8 +202,7 @@ void OrvoAppUpgrader::modifyOrvoJoinDetails()
         Log::write("%s : Modify joindetails called!", fullName);
         SessionDetails* session = SessionDetails::getInstance();
         FileManager& manager = FileManager::defaultManager();
-        const QString path = Paths::homeDirectory() +
-                             QStringLiteral("/Library/Application Support/OrvoMeetingNative/orvojoindetails.conf");
+        const QString path = WorkingFolders::agentFolder() + QStringLiteral("orvojoindetails.conf");
         const auto content = [&] {
             const OptionalString token = session->cxp_token();
             const QString parameters =

@@ -8,10 +8,14 @@ public:
     // The single instance, created on first use.
     static OrvoAppUpgrader* getInstance();
 
-    // Stores the installed agent's version in the session record ("0" when there is none).
+    // Stores the installed agent's version in the session record ("0" when there is none) and starts checking its
+    // signature in the background.
     void orvoAppVersionCheck();
-    // The join's agent steps: the agent update check, then orvoAppUpdater. A failed check leaves the progress
-    // window with its message and Retry, which runs this again.
+    // Waits for the check orvoAppVersionCheck started. An agent that did not verify counts as not installed: its
+    // version becomes "0", with one line saying why. True when it verified; false too when there was none.
+    bool verifyInstalledAgent();
+    // The join's agent steps: verifyInstalledAgent, the agent update check, then orvoAppUpdater. A failed check leaves
+    // the progress window with its message and Retry, which runs this again.
     void agentCheckThenUpdate();
     // Acts on the agent update check: launches the installed agent and closes the progress window, or removes the
     // old agent and starts the download of a new one. The join-details file is written first either way. A launch

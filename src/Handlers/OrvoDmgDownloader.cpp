@@ -1,12 +1,16 @@
 #include "Handlers/OrvoDmgDownloader.h"
 
 #include "Handlers/JoinProgressWindow.h"
+#include "Handlers/OrvoAppUpgrader.h"
 #include "Objects/SessionDetails.h"
+#include "Objects/WorkingFolders.h"
+#include "Platform/CodeSignature.h"
 #include "Platform/ExceptionGuard.h"
 #include "Platform/FileManager.h"
 #include "Platform/Log.h"
 #include "Platform/NotificationCenter.h"
 #include "Platform/Paths.h"
+#include "Platform/SiblingInstall.h"
 #include "Platform/SystemRoot.h"
 #include "Platform/SystemVersion.h"
 #include "Platform/Task.h"
@@ -30,6 +34,20 @@ const QString agentInTheWayMessage =
                    "if it is running, then press Retry.");
 const QString launchFailedMessage =
     QStringLiteral("The support app could not be started. Press Retry; if it happens again, tell your technician.");
+const QString refusedMessage = QStringLiteral(
+    "The downloaded support app did not pass its safety check and was not installed. Press Retry to download it "
+    "again.");
+const QString notInstalledMessage =
+    QStringLiteral("The support app could not be installed on this Mac. Free some disk space, then press Retry.");
+const QString volumeInUseMessage = QStringLiteral(
+    "The support app's package is still open from an earlier attempt. Press Retry; if it happens again, restart "
+    "this Mac.");
+
+// Retry of a step whose image cannot be trusted or used: it is fetched anew.
+void retryDownload()
+{
+    OrvoAppUpgrader::getInstance()->retryAgentDownload();
+}
 
 void showPhase(JoinProgressWindow::Phase phase)
 {
@@ -47,21 +65,17 @@ void showFailure(const QString& message, std::function<void()> retry)
 
 QString imagePath()
 {
-    return Paths::appendingPathComponent(
-        Paths::appendingPathComponent(Paths::homeDirectory(),
-                                      QStringLiteral("/Library/Application Support/OrvoMeetingNative")),
-        QStringLiteral("OrvoMac.dmg//"));
-}
-
-QString agentFolder()
-{
-    return Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/");
+    return Paths::appendingPathComponent(WorkingFolders::agentFolder(), QStringLiteral("OrvoMac.dmg//"));
 }
 
 QString inAgentFolder(const char* name)
 {
-    return Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoMeetingNative/") +
-           QString::fromLatin1(name);
+    return WorkingFolders::agentFolder() + QString::fromLatin1(name);
+}
+
+QString onAgentVolume(const char* name)
+{
+    return WorkingFolders::agentVolume() + QLatin1Char('/') + QString::fromLatin1(name);
 }
 
 } // namespace
@@ -208,16 +222,25 @@ void OrvoDmgDownloader::downloadDidFinish(UrlDownload* /*download*/)
     });
 }
 
-void OrvoDmgDownloader::mountingOrvoMacDmg()
+bool OrvoDmgDownloader::mountingOrvoMacDmg()
 {
     const char* fullName = "-[OrvoDmgDownloader mountingOrvoMacDmg]";
+    bool launched = false;
     ExceptionGuard::run(fullName, [&] {
         showPhase(JoinProgressWindow::Phase::Installing);
+        // Whatever is at the mount point is installed from, so it must be this image's volume and no other.
+        if (!clearMountPoint(WorkingFolders::agentVolume())) {
+            Log::write("%s : %@ is still attached from an earlier run; nothing installed", fullName,
+                       WorkingFolders::agentVolume());
+            endWithoutInstall(volumeInUseMessage);
+            return;
+        }
         const int status = runHdiutil({QStringLiteral("mount"), inAgentFolder("OrvoMac.dmg")});
         Log::write("%s : dmg mount task termination status : %d", fullName, status);
-        // Nothing to install from: the image stays for Retry.
         if (status != 0) {
-            showFailure(installFailedMessage, [this] { mountingOrvoMacDmg(); });
+            Log::write("%s : The image was not attached; nothing installed from %@", fullName,
+                       WorkingFolders::agentVolume());
+            endWithoutInstall(installFailedMessage);
             return;
         }
         // An agent already there is not replaced; detached so that Retry attaches afresh.
@@ -226,10 +249,13 @@ void OrvoDmgDownloader::mountingOrvoMacDmg()
             showFailure(agentInTheWayMessage, [this] { mountingOrvoMacDmg(); });
             return;
         }
-        if (copyAppFileAndLaunch()) {
+        launched = copyAppFileAndLaunch();
+        // An agent that did not start leaves the image attached for Retry.
+        if (launched) {
             unMountingOrvoMacDmg();
         }
     });
+    return launched;
 }
 
 bool OrvoDmgDownloader::copyAppFileAndLaunch()
@@ -238,47 +264,84 @@ bool OrvoDmgDownloader::copyAppFileAndLaunch()
     bool launched = false;
     ExceptionGuard::run(fullName, [&] {
         FileManager& manager = FileManager::defaultManager();
-        const QString folder = agentFolder();
+        const QString folder = WorkingFolders::agentFolder();
         manager.createDirectory(folder, true);
-        if (manager.copyItem(SystemRoot::path(QStringLiteral("/Volumes/Orvo/Orvo.app")),
-                             Paths::appendingPathComponent(folder, QStringLiteral("/Orvo.app")))) {
+        const QString appPath = Paths::appendingPathComponent(folder, QStringLiteral("Orvo.app"));
+        // Copied beside its place, verified there, and renamed in whole: the agent path never holds a torn or
+        // foreign agent, and only what verified is launched.
+        QString refusal;
+        const SiblingInstall::Result installed = SiblingInstall::install(
+            SystemRoot::path(onAgentVolume("Orvo.app")),
+            Paths::appendingPathComponent(folder, QStringLiteral("/Orvo.app")),
+            [](const QString& copy) { return CodeSignature::verifyBundle(copy); }, &refusal);
+        if (installed == SiblingInstall::Result::Installed) {
             Log::write("%s : Orvo.app file copied", fullName);
+        } else if (installed == SiblingInstall::Result::Refused) {
+            Log::write("%s : Orvo.app not installed: %@", fullName, refusal);
         }
+        if (installed != SiblingInstall::Result::Installed) {
+            Log::write("orvo app file not launched");
+            // Nothing installed: the image goes, as it may be what was refused, and Retry fetches it anew.
+            const QString image = Log::format("%@OrvoMac.dmg", {folder});
+            if (manager.fileExists(image)) {
+                manager.removeItem(image);
+            }
+            unMountingOrvoMacDmg();
+            showFailure(installed == SiblingInstall::Result::Refused ? refusedMessage : notInstalledMessage,
+                        [] { retryDownload(); });
+            return;
+        }
+        launched = launchAndFinish();
+    });
+    return launched;
+}
+
+bool OrvoDmgDownloader::launchAndFinish()
+{
+    // Part of copyAppFileAndLaunch, whose name its lines carry.
+    const char* fullName = "-[OrvoDmgDownloader copyAppFileAndLaunch]";
+    bool launched = false;
+    ExceptionGuard::run(fullName, [&] {
+        FileManager& manager = FileManager::defaultManager();
+        const QString folder = WorkingFolders::agentFolder();
         const QString appPath = Paths::appendingPathComponent(folder, QStringLiteral("Orvo.app"));
         showPhase(JoinProgressWindow::Phase::StartingAgent);
-        launched = workspaceLaunchApplication(appPath);
-        if (launched) {
+        QString refusal;
+        if (workspaceLaunchApplication(appPath)) {
+            launched = true;
             Log::write("%s : App Path : %@ orvo app file launched!", fullName, appPath);
             struct Tool
             {
-                const char* source;
+                const char* name;
                 QString destination;
                 const char* copied;
             };
             const Tool tools[] = {
-                {"/Volumes/Orvo/OrvoCrashDetector", inAgentFolder("OrvoCrashDetector"),
-                 "%s : OrvoCrashDetector file copied"},
-                {"/Volumes/Orvo/WendraUserHandler",
-                 Paths::appendingPathComponent(folder, QStringLiteral("/WendraUserHandler")),
+                {"OrvoCrashDetector", inAgentFolder("OrvoCrashDetector"), "%s : OrvoCrashDetector file copied"},
+                {"WendraUserHandler", Paths::appendingPathComponent(folder, QStringLiteral("/WendraUserHandler")),
                  "%s : WendraUserHandler file copied"},
-                {"/Volumes/Orvo/OWPreLogin", Paths::appendingPathComponent(folder, QStringLiteral("/OWPreLogin")),
+                {"OWPreLogin", Paths::appendingPathComponent(folder, QStringLiteral("/OWPreLogin")),
                  "%s :OWPreLogin file copied"},
-                {"/Volumes/Orvo/OrvoPingAgent", Paths::appendingPathComponent(folder, QStringLiteral("/OrvoPingAgent")),
+                {"OrvoPingAgent", Paths::appendingPathComponent(folder, QStringLiteral("/OrvoPingAgent")),
                  "%s :OrvoPingAgent file copied"},
             };
+            // Each tool is checked against the digests the agent just installed carries, and replaces an older one.
+            const auto matchesAgent = [&appPath](const QString& copy) {
+                return CodeSignature::verifyCompanion(appPath, copy);
+            };
             for (const Tool& tool : tools) {
-                if (manager.copyItem(SystemRoot::path(QString::fromLatin1(tool.source)), tool.destination)) {
+                const SiblingInstall::Result result = SiblingInstall::install(
+                    SystemRoot::path(onAgentVolume(tool.name)), tool.destination, matchesAgent, &refusal);
+                if (result == SiblingInstall::Result::Installed) {
                     Log::write(tool.copied, fullName);
+                } else if (result == SiblingInstall::Result::Refused) {
+                    Log::write("%s : %@ not installed: %@", fullName, QString::fromLatin1(tool.name), refusal);
                 }
             }
         } else {
             Log::write("orvo app file not launched");
-            // The image stays attached, so Retry can copy what is missing and launch again.
-            showFailure(launchFailedMessage, [this] {
-                if (copyAppFileAndLaunch()) {
-                    unMountingOrvoMacDmg();
-                }
-            });
+            // The image stays attached, so Retry can launch again and then copy the tools.
+            showFailure(launchFailedMessage, [this] { launchAndFinish(); });
             return;
         }
         const QString image = Log::format("%@OrvoMac.dmg", {folder});
@@ -297,9 +360,29 @@ void OrvoDmgDownloader::unMountingOrvoMacDmg()
 {
     const char* fullName = "-[OrvoDmgDownloader unMountingOrvoMacDmg]";
     ExceptionGuard::run(fullName, [&] {
-        const int status = runHdiutil({QStringLiteral("detach"), QStringLiteral("/Volumes/Orvo")});
+        const int status = runHdiutil({QStringLiteral("detach"), WorkingFolders::agentVolume()});
         Log::write("%s : Dmg unmount task termination status : %d", fullName, status);
     });
+}
+
+bool OrvoDmgDownloader::clearMountPoint(const QString& volume)
+{
+    if (!FileManager::defaultManager().fileExists(SystemRoot::path(volume))) {
+        return true;
+    }
+    // Not logged: this run did not attach it, and only what is left afterwards matters.
+    runHdiutil({QStringLiteral("detach"), volume});
+    return !FileManager::defaultManager().fileExists(SystemRoot::path(volume));
+}
+
+void OrvoDmgDownloader::endWithoutInstall(const QString& message)
+{
+    FileManager& manager = FileManager::defaultManager();
+    const QString image = inAgentFolder("OrvoMac.dmg");
+    if (manager.fileExists(image)) {
+        manager.removeItem(image);
+    }
+    showFailure(message, [] { retryDownload(); });
 }
 
 bool OrvoDmgDownloader::workspaceLaunchApplication(const QString& path)

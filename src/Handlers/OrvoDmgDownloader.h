@@ -25,11 +25,15 @@ public:
     // What the progress window tells the customer about the last failed download.
     QString failureMessage() const;
 
-    // Attaches the image; installs and launches the agent unless one is already in the agent folder. A failed
-    // attach and an agent in the way are shown with Retry, which runs this again.
-    void mountingOrvoMacDmg();
-    // Copies and launches the agent, copies its tools, deletes and detaches the image; false when the agent did not
-    // start, which leaves the image attached and the window offering Retry (this again).
+    // Attaches the image, after detaching a volume an earlier run left at its mount point; installs and launches the
+    // agent. True when the agent was launched. A volume that cannot be cleared or an image that cannot be attached
+    // drops the image and offers Retry, which fetches it anew; an agent already in the agent folder is left alone
+    // and Retry runs this again.
+    bool mountingOrvoMacDmg();
+    // Installs "Orvo.app" from the volume when it verifies, launches it, installs each companion tool that matches
+    // it, deletes the image, detaches it and closes the progress window. True when the agent was launched. An agent
+    // refused or not installed drops the image and offers Retry, which fetches it anew; one that does not start
+    // leaves the image attached and Retry launches it again.
     bool copyAppFileAndLaunch();
     void unMountingOrvoMacDmg();
     // Launches the application bundle at path with the agent's launch arguments; YES once it has started.
@@ -43,6 +47,8 @@ public:
     static int runHdiutil(const QStringList& arguments);
     // Removes the part of the image a failed download kept for resuming, when there is one.
     static void removePartialImage();
+    // Detaches what an earlier run left attached at the mount point volume; true when nothing is there afterwards.
+    static bool clearMountPoint(const QString& volume);
     // What both disk-image downloaders do on a failed download: the two failure lines under fullName, then
     // "RetryDMGDownloadig" with downloader as the notification's object.
     static void reportDownloadFailure(const char* fullName, const DownloadError& error, const void* downloader);
@@ -50,6 +56,12 @@ public:
     static QString messageForError(const DownloadError& error);
 
 private:
+    // The launch of the installed agent and the rest of copyAppFileAndLaunch after it.
+    bool launchAndFinish();
+    // The end of an install that found nothing to install from: the image is deleted and the window offers Retry,
+    // which fetches it anew.
+    void endWithoutInstall(const QString& message);
+
     QString m_failureMessage;
     qint64 m_expectedLength = -1;
 };

@@ -2,10 +2,15 @@
 
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Objects/SessionDetails.h"
+#include "Objects/VersionNumber.h"
+#include "Objects/WorkingFolders.h"
+#include "Platform/Bundle.h"
+#include "Platform/CodeSignature.h"
 #include "Platform/ExceptionGuard.h"
 #include "Platform/FileManager.h"
 #include "Platform/Log.h"
 #include "Platform/Paths.h"
+#include "Platform/SiblingInstall.h"
 #include "Platform/SystemRoot.h"
 #include "Platform/UrlText.h"
 
@@ -20,11 +25,6 @@ QMutex classLock;
 
 constexpr auto downloadIdleTimeout = 240s;
 constexpr mode_t ownerOnlyFolder = 0700;
-
-QString stagingFolder()
-{
-    return Paths::homeDirectory() + QStringLiteral("/Library/Application Support/OrvoCustomerPluginNativeFolder/");
-}
 
 } // namespace
 
@@ -58,7 +58,7 @@ void OrvoPluginUpdater::downloadorvoPlugindmg()
     ExceptionGuard::run(fullName, [&] {
         SessionDetails* session = SessionDetails::getInstance();
         FileManager& manager = FileManager::defaultManager();
-        const QString folder = stagingFolder();
+        const QString folder = WorkingFolders::stagingFolder();
         if (!manager.fileExists(folder)) {
             // Owner only, as start-up makes it: the folder also keeps the customer token's info file.
             manager.createDirectory(folder, true, ownerOnlyFolder);
@@ -109,11 +109,22 @@ void OrvoPluginUpdater::mountingOrvoPluginDmg()
 {
     const char* fullName = "-[OrvoPluginUpdater mountingOrvoPluginDmg]";
     ExceptionGuard::run(fullName, [&] {
-        const QString image =
-            Paths::homeDirectory() +
-            QStringLiteral("/Library/Application Support/OrvoCustomerPluginNativeFolder/OrvoPlugin.dmg");
+        const QString image = WorkingFolders::stagingFolder() + QStringLiteral("OrvoPlugin.dmg");
+        // Whatever is at the mount point is staged from, so it must be this image's volume and no other.
+        if (!OrvoDmgDownloader::clearMountPoint(WorkingFolders::pluginVolume())) {
+            Log::write("%s : %@ is still attached from an earlier run; nothing staged", fullName,
+                       WorkingFolders::pluginVolume());
+            removeImage();
+            return;
+        }
         const int status = OrvoDmgDownloader::runHdiutil({QStringLiteral("mount"), image});
         Log::write("%s : dmg mount task termination status : %d", fullName, status);
+        if (status != 0) {
+            Log::write("%s : The image was not attached; nothing staged from %@", fullName,
+                       WorkingFolders::pluginVolume());
+            removeImage();
+            return;
+        }
         copyAppFile();
     });
 }
@@ -123,36 +134,62 @@ void OrvoPluginUpdater::copyAppFile()
     const char* fullName = "-[OrvoPluginUpdater copyAppFile]";
     ExceptionGuard::run(fullName, [&] {
         FileManager& manager = FileManager::defaultManager();
-        const QString folder = stagingFolder();
+        const QString folder = WorkingFolders::stagingFolder();
         const QString staged = Log::format("%@Orvo Wendra Customer Plugin.app", {folder});
+        // Both the removal and the staging are single renames: a replacement at exit by another instance never
+        // copies a half-removed or half-staged bundle.
         if (manager.fileExists(staged)) {
-            if (manager.removeItem(staged)) {
+            if (SiblingInstall::remove(staged)) {
                 Log::write("%s : Existing Updated Orvo Plugin Removed in folder %@", fullName, folder);
             }
         } else {
             Log::write("%s : No Existing Updated Orvo Plugin Present in folder %@", fullName, folder);
         }
-        if (manager.copyItem(
-                SystemRoot::path(QStringLiteral("/Volumes/OrvoPlugin/Orvo Wendra Customer Plugin.app")),
-                Paths::appendingPathComponent(folder, QStringLiteral("/Orvo Wendra Customer Plugin.app")))) {
+        QString refusal;
+        const SiblingInstall::Result result = SiblingInstall::install(
+            SystemRoot::path(WorkingFolders::pluginVolume() + QStringLiteral("/Orvo Wendra Customer Plugin.app")),
+            Paths::appendingPathComponent(folder, QStringLiteral("/Orvo Wendra Customer Plugin.app")),
+            [](const QString& copy) { return stagingRefusal(copy); }, &refusal);
+        if (result == SiblingInstall::Result::Installed) {
             SessionDetails::getInstance()->setIsAppReplaceFlag(true);
             Log::write("%s : Orvo Wendra Customer Plugin.app file copied to  OrvoCustomerPluginNative folder",
                        fullName);
+        } else if (result == SiblingInstall::Result::Refused) {
+            Log::write("%s : Orvo Wendra Customer Plugin.app not staged: %@", fullName, refusal);
         }
         unMountingOrvoPluginDmg();
-        const QString image = Log::format("%@OrvoPlugin.dmg", {folder});
-        if (manager.fileExists(image)) {
-            manager.removeItem(image);
-        }
+        removeImage();
     });
+}
+
+std::optional<QString> OrvoPluginUpdater::stagingRefusal(const QString& bundle)
+{
+    if (std::optional<QString> why = CodeSignature::verifyBundle(bundle)) {
+        return why;
+    }
+    // Never older, nor the same again: an offer of either would only take the plugin back or nowhere.
+    const OptionalString offered = Bundle::infoDictionaryText(bundle, QStringLiteral("CFBundleShortVersionString"));
+    const OptionalString running = SessionDetails::getInstance()->localOrvoPluginAppVersion();
+    if (!VersionNumber::isNewer(offered.value_or(QString()), running.value_or(QString()))) {
+        return Log::format("its version %@ is not newer than the running %@", {offered, running});
+    }
+    return std::nullopt;
+}
+
+void OrvoPluginUpdater::removeImage()
+{
+    FileManager& manager = FileManager::defaultManager();
+    const QString image = Log::format("%@OrvoPlugin.dmg", {WorkingFolders::stagingFolder()});
+    if (manager.fileExists(image)) {
+        manager.removeItem(image);
+    }
 }
 
 void OrvoPluginUpdater::unMountingOrvoPluginDmg()
 {
     const char* fullName = "-[OrvoPluginUpdater unMountingOrvoPluginDmg]";
     ExceptionGuard::run(fullName, [&] {
-        const int status =
-            OrvoDmgDownloader::runHdiutil({QStringLiteral("detach"), QStringLiteral("/Volumes/OrvoPlugin")});
+        const int status = OrvoDmgDownloader::runHdiutil({QStringLiteral("detach"), WorkingFolders::pluginVolume()});
         Log::write("%s : Dmg unmount task termination status : %d", fullName, status);
     });
 }

@@ -25,10 +25,18 @@ public:
     void downloadDidFail(UrlDownload* download, const DownloadError& error) override;
     void downloadDidFinish(UrlDownload* download) override;
 
-    // Attaches the downloaded image, then stages its bundle whatever the attach gave.
+    // Attaches the downloaded image, after detaching a volume an earlier run left at its mount point, then stages its
+    // bundle; stages nothing, and deletes the image, when the image's own volume cannot be attached.
     void mountingOrvoPluginDmg();
-    // Replaces the staged bundle with the image's, sets the replace flag when the copy worked, detaches and deletes
-    // the image.
+    // Replaces the staged bundle with the image's and sets the replace flag, when the image's bundle verifies and is
+    // newer than the running plugin; detaches and deletes the image.
     void copyAppFile();
     void unMountingOrvoPluginDmg();
+
+    // Nothing when the bundle may be staged: it verifies and its version is newer than the running plugin's.
+    // Otherwise why not, in one line.
+    static std::optional<QString> stagingRefusal(const QString& bundle);
+
+private:
+    void removeImage();
 };

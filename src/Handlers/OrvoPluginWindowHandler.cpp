@@ -333,8 +333,8 @@ void OrvoPluginWindowHandler::joinButtonAction(QObject* /*sender*/)
         SessionDetails* session = SessionDetails::getInstance();
         session->setSessionKey(sessionKey);
         session->setName(name);
-        // The agent update check, then the upgrade decision; launching the installed agent ends the run here,
-        // through the progress window's quit notification. A failure leaves the progress window offering Retry.
+        // The agent's checks, then the upgrade decision; launching the installed agent ends the run here, through
+        // the progress window's quit notification. A failure leaves the progress window offering Retry.
         OrvoAppUpgrader::getInstance()->agentCheckThenUpdate();
         makeSessionKeyEmpty();
         close();

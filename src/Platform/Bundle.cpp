@@ -7,9 +7,26 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+namespace {
+
+QString executableOverride;
+
+} // namespace
+
+QString Bundle::mainExecutablePath()
+{
+    return QFileInfo(executableOverride.isEmpty() ? QCoreApplication::applicationFilePath() : executableOverride)
+        .absoluteFilePath();
+}
+
+void Bundle::setMainExecutablePath(const QString& path)
+{
+    executableOverride = path;
+}
+
 QString Bundle::mainBundlePath()
 {
-    const QString executable = QFileInfo(QCoreApplication::applicationFilePath()).absoluteFilePath();
+    const QString executable = mainExecutablePath();
     const QString macOS = Paths::deletingLastPathComponent(executable);
     const QString contents = Paths::deletingLastPathComponent(macOS);
     const QString bundle = Paths::deletingLastPathComponent(contents);
@@ -18,6 +35,26 @@ QString Bundle::mainBundlePath()
         return bundle;
     }
     return macOS;
+}
+
+std::optional<QString> Bundle::mainExecutableRefusal(const QString& bundlePath)
+{
+    const QString executable = mainExecutablePath();
+    const QVariant name = infoDictionaryValue(bundlePath, QStringLiteral("CFBundleExecutable"));
+    const QString executableName = name.typeId() == QMetaType::QString ? name.toString() : QString();
+    if (!bundlePath.endsWith(QLatin1String(".app")) || executableName.isEmpty() ||
+        executableName.contains(QLatin1Char('/')) || executableName == QLatin1String("..")) {
+        return QStringLiteral("%1 is no application bundle with an executable").arg(bundlePath);
+    }
+    // Both named as the system finds them, so a link on the way does not count as another place.
+    const QString expected =
+        QFileInfo(Paths::appendingPathComponent(
+                      Paths::appendingPathComponent(bundlePath, QStringLiteral("Contents/MacOS")), executableName))
+            .canonicalFilePath();
+    if (expected.isEmpty() || expected != QFileInfo(executable).canonicalFilePath()) {
+        return QStringLiteral("the running program %1 is not the executable of %2").arg(executable, bundlePath);
+    }
+    return std::nullopt;
 }
 
 QVariant Bundle::infoDictionaryValue(const QString& bundlePath, const QString& key)

@@ -18,6 +18,9 @@
 
 namespace {
 
+// Copies never carry set-user-ID or set-group-ID bits: what comes from an image must not run as its maker.
+constexpr mode_t copiedBits = 01777;
+
 QByteArray native(const QString& path)
 {
     return QFile::encodeName(path);
@@ -43,7 +46,7 @@ bool copyFileContents(const QByteArray& from, const QByteArray& to, mode_t mode,
         code = errno;
         return false;
     }
-    const int out = ::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode & 07777);
+    const int out = ::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode & copiedBits);
     if (out < 0) {
         code = errno;
         ::close(in);
@@ -104,7 +107,7 @@ bool copyFileContents(const QByteArray& from, const QByteArray& to, mode_t mode,
         code = errno;
     }
     // The umask may have narrowed the bits at creation.
-    if (ok && ::fchmod(out, mode & 07777) != 0) {
+    if (ok && ::fchmod(out, mode & copiedBits) != 0) {
         code = errno;
         ok = false;
     }
@@ -182,7 +185,7 @@ bool copyTree(const QByteArray& from, const QByteArray& to, int& code, bool& cre
         bool inner = false;
         return copyTree(from + '/' + name, to + '/' + name, code, inner);
     });
-    if (ok && ::chmod(to.constData(), st.st_mode & 07777) != 0) {
+    if (ok && ::chmod(to.constData(), st.st_mode & copiedBits) != 0) {
         code = errno;
         ok = false;
     }

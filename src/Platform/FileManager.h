@@ -19,8 +19,8 @@ public:
     // the folders this call creates, when given.
     bool createDirectory(const QString& path, bool withIntermediates, std::optional<mode_t> mode = std::nullopt,
                          QString* error = nullptr);
-    // Copies a file or a whole folder (links kept as links, permission bits kept); fails, changing nothing,
-    // when the destination exists or the source is missing.
+    // Copies a file or a whole folder (links kept as links, permission bits kept but for set-user-ID and
+    // set-group-ID); fails, changing nothing, when the destination exists or the source is missing.
     bool copyItem(const QString& source, const QString& destination, QString* error = nullptr);
     // Copies a file over destination in one step: a copy beside it, then a rename. The old destination
     // stays as it was on failure.

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QFuture>
+#include <QString>
+
+#include <optional>
+
+// A bundle's code-signature check running on a worker thread, so hashing a large bundle holds nothing up; its
+// verdict is waited for only where it is needed.
+class SignatureCheck
+{
+public:
+    // No check: its verdict says nothing was checked.
+    SignatureCheck() = default;
+    // Starts checking the bundle at bundlePath against the trusted key.
+    static SignatureCheck start(const QString& bundlePath);
+
+    // Whether start() made this check.
+    bool isStarted() const;
+    // The bundle being checked.
+    QString bundlePath() const;
+    // Waits for the check: nothing when the bundle verified, otherwise why not, in one line.
+    std::optional<QString> verdict() const;
+
+private:
+    QString m_bundlePath;
+    QFuture<std::optional<QString>> m_result;
+};
