@@ -1,7 +1,6 @@
 // Times the plugin's own download (UrlDownload) of one HTTPS URL to a file and reports its peak memory growth.
 // Usage: orvo-bench-download URL DESTINATION
 // Prints one line: bytes= seconds= mib_per_s= idle_kib= peak_kib= growth_kib=
-#include "Platform/Tls.h"
 #include "Platform/UrlDownload.h"
 #include "Platform/UrlRequest.h"
 #include "common/ProcStatus.h"
@@ -9,7 +8,6 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QSslConfiguration>
 #include <QUrl>
 
 #include <chrono>
@@ -24,10 +22,6 @@ int main(int argc, char** argv)
     }
     const QUrl url(QString::fromLocal8Bit(argv[1]));
     const QString destination = QString::fromLocal8Bit(argv[2]);
-    // As the plugin is by the time the customer presses Join: its trust set up and already used by the
-    // update checks, so the certificate list is loaded before the idle size is taken.
-    Tls::trustCertificatesFromEnvironment();
-    const qsizetype certificates = QSslConfiguration::defaultConfiguration().caCertificates().size();
     const long idle = ProcStatus::kib("VmHWM");
 
     UrlRequest request(url, 0, std::chrono::seconds(240));
@@ -49,8 +43,8 @@ int main(int argc, char** argv)
     }
     const long peak = ProcStatus::kib("VmHWM");
     const qint64 bytes = QFileInfo(destination).size();
-    std::printf("bytes=%lld seconds=%.4f mib_per_s=%.1f idle_kib=%ld peak_kib=%ld growth_kib=%ld certificates=%lld\n",
+    std::printf("bytes=%lld seconds=%.4f mib_per_s=%.1f idle_kib=%ld peak_kib=%ld growth_kib=%ld\n",
                 static_cast<long long>(bytes), seconds, static_cast<double>(bytes) / seconds / 1048576.0, idle, peak,
-                peak - idle, static_cast<long long>(certificates));
+                peak - idle);
     return 0;
 }
