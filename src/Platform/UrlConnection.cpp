@@ -5,18 +5,19 @@
 #include <QEventLoop>
 #include <QObject>
 #include <QPointer>
-#include <QThread>
+#include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <curl/curl.h>
 #include <deque>
+#include <map>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 std::atomic<qint64> timeoutMs{UrlConnection::defaultTimeout.count()};
 constexpr long maximumRedirects = 16;
@@ -24,63 +25,13 @@ constexpr long maximumRedirects = 16;
 int waitDepth = 0;
 std::deque<std::pair<QPointer<QObject>, std::function<void()>>> heldCallbacks;
 
-// What libcurl's callbacks on the worker thread keep for the one exchange.
-struct Exchange
+UrlError errorFor(CURLcode code)
 {
-    Clock::duration idleLimit{};
-    Clock::time_point lastActivity = Clock::now();
-    QByteArray body;
-    bool tooLarge = false;
-    bool idle = false;
-};
-
-size_t takeBody(char* data, size_t size, size_t count, void* state)
-{
-    auto* exchange = static_cast<Exchange*>(state);
-    const size_t bytes = size * count;
-    exchange->lastActivity = Clock::now();
-    if (exchange->body.size() + static_cast<qint64>(bytes) > UrlConnection::maximumBodySize) {
-        exchange->tooLarge = true;
-        exchange->body.clear();
-        return 0;
-    }
-    exchange->body.append(data, static_cast<qsizetype>(bytes));
-    return bytes;
-}
-
-size_t takeHeader(char* /*data*/, size_t size, size_t count, void* state)
-{
-    static_cast<Exchange*>(state)->lastActivity = Clock::now();
-    return size * count;
-}
-
-// The connection is up and the request about to go: the idle time counts from here.
-int connected(void* state, char* /*remoteIp*/, char* /*localIp*/, int /*remotePort*/, int /*localPort*/)
-{
-    static_cast<Exchange*>(state)->lastActivity = Clock::now();
-    return CURL_PREREQFUNC_OK;
-}
-
-// Called about once a second while nothing moves, and whenever something does.
-int checkIdle(void* state, curl_off_t /*dlTotal*/, curl_off_t /*dlNow*/, curl_off_t /*ulTotal*/, curl_off_t /*ulNow*/)
-{
-    auto* exchange = static_cast<Exchange*>(state);
-    if (Clock::now() - exchange->lastActivity > exchange->idleLimit) {
-        exchange->idle = true;
-        return 1;
-    }
-    return 0;
-}
-
-UrlError errorFor(CURLcode code, const Exchange& exchange)
-{
-    if (exchange.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
-        return {-1103, QStringLiteral("resource exceeds maximum size")};
-    }
-    if (exchange.idle || code == CURLE_OPERATION_TIMEDOUT) {
-        return {-1001, QStringLiteral("The request timed out.")};
-    }
     switch (code) {
+    case CURLE_FILESIZE_EXCEEDED:
+        return {-1103, QStringLiteral("resource exceeds maximum size")};
+    case CURLE_OPERATION_TIMEDOUT:
+        return {-1001, QStringLiteral("The request timed out.")};
     case CURLE_COULDNT_CONNECT:
         return {-1004, QStringLiteral("Could not connect to the server.")};
     case CURLE_COULDNT_RESOLVE_HOST:
@@ -122,6 +73,117 @@ void releaseHeldCallbacks()
 
 } // namespace
 
+// One exchange, driven by libcurl's multi interface from the calling thread's event loop: no thread of its own,
+// so nothing it allocates stays behind in another thread's memory pool.
+struct UrlConnection::Exchange
+{
+    CURLM* multi = curl_multi_init();
+    CURL* easy = nullptr;
+    QEventLoop loop;
+    QTimer curlTimer;
+    QTimer idleTimer;
+    std::map<curl_socket_t, std::pair<std::unique_ptr<QSocketNotifier>, std::unique_ptr<QSocketNotifier>>> watches;
+    // Notifiers curl is done with, possibly inside their own signal: kept until the exchange ends.
+    std::vector<std::unique_ptr<QSocketNotifier>> retired;
+    std::optional<CURLcode> result;
+    QByteArray body;
+    bool tooLarge = false;
+    bool idle = false;
+
+    ~Exchange()
+    {
+        if (multi && easy) {
+            curl_multi_remove_handle(multi, easy);
+        }
+        if (multi) {
+            curl_multi_cleanup(multi);
+        }
+    }
+
+    void act(curl_socket_t socket, int events)
+    {
+        int running = 0;
+        curl_multi_socket_action(multi, socket, events, &running);
+        int queued = 0;
+        while (const CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+            if (message->msg == CURLMSG_DONE) {
+                result = message->data.result;
+                loop.quit();
+            }
+        }
+    }
+
+    void watch(curl_socket_t socket, int what)
+    {
+        auto it = watches.find(socket);
+        if (what == CURL_POLL_REMOVE) {
+            if (it != watches.end()) {
+                for (auto* notifier : {&it->second.first, &it->second.second}) {
+                    (*notifier)->setEnabled(false);
+                    retired.push_back(std::move(*notifier));
+                }
+                watches.erase(it);
+            }
+            return;
+        }
+        if (it == watches.end()) {
+            auto read = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
+            auto write = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Write);
+            QObject::connect(read.get(), &QSocketNotifier::activated, &loop,
+                             [this, socket] { act(socket, CURL_CSELECT_IN); });
+            QObject::connect(write.get(), &QSocketNotifier::activated, &loop,
+                             [this, socket] { act(socket, CURL_CSELECT_OUT); });
+            it = watches.emplace(socket, std::make_pair(std::move(read), std::move(write))).first;
+        }
+        it->second.first->setEnabled(what == CURL_POLL_IN || what == CURL_POLL_INOUT);
+        it->second.second->setEnabled(what == CURL_POLL_OUT || what == CURL_POLL_INOUT);
+    }
+
+    static int onSocket(CURL* /*easy*/, curl_socket_t socket, int what, void* self, void* /*socketData*/)
+    {
+        static_cast<Exchange*>(self)->watch(socket, what);
+        return 0;
+    }
+
+    static int onTimer(CURLM* /*multi*/, long timeoutMs, void* self)
+    {
+        QTimer& timer = static_cast<Exchange*>(self)->curlTimer;
+        if (timeoutMs < 0) {
+            timer.stop();
+        } else {
+            timer.start(static_cast<int>(std::min(timeoutMs, 24L * 3600 * 1000)));
+        }
+        return 0;
+    }
+
+    static size_t onBody(char* data, size_t size, size_t count, void* self)
+    {
+        auto* exchange = static_cast<Exchange*>(self);
+        const size_t bytes = size * count;
+        exchange->idleTimer.start();
+        if (exchange->body.size() + static_cast<qint64>(bytes) > maximumBodySize) {
+            exchange->tooLarge = true;
+            exchange->body.clear();
+            return 0;
+        }
+        exchange->body.append(data, static_cast<qsizetype>(bytes));
+        return bytes;
+    }
+
+    static size_t onHeader(char* /*data*/, size_t size, size_t count, void* self)
+    {
+        static_cast<Exchange*>(self)->idleTimer.start();
+        return size * count;
+    }
+
+    // The connection is up and the request about to go: the idle time counts from here.
+    static int onConnected(void* self, char* /*remoteIp*/, char* /*localIp*/, int /*remotePort*/, int /*localPort*/)
+    {
+        static_cast<Exchange*>(self)->idleTimer.start();
+        return CURL_PREREQFUNC_OK;
+    }
+};
+
 QString UrlError::description() const
 {
     return QStringLiteral("Error Domain=NSURLErrorDomain Code=%1 \"%2\"").arg(code).arg(localizedDescription);
@@ -142,7 +204,7 @@ UrlResponse UrlConnection::sendSynchronousRequest(const std::optional<QUrl>& url
     const QByteArray location = url->toEncoded();
     const qint64 timeout = timeoutMs.load();
     Exchange exchange;
-    exchange.idleLimit = std::chrono::milliseconds(timeout);
+    exchange.easy = easy.get();
     CURL* handle = easy.get();
     curl_easy_setopt(handle, CURLOPT_URL, location.constData());
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
@@ -153,26 +215,32 @@ UrlResponse UrlConnection::sendSynchronousRequest(const std::optional<QUrl>& url
     curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout * 5));
     // A declared length over the cap is refused before any of the body is read.
     curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maximumBodySize));
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &takeBody);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &Exchange::onBody);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &exchange);
-    curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &takeHeader);
+    curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &Exchange::onHeader);
     curl_easy_setopt(handle, CURLOPT_HEADERDATA, &exchange);
-    curl_easy_setopt(handle, CURLOPT_PREREQFUNCTION, &connected);
+    curl_easy_setopt(handle, CURLOPT_PREREQFUNCTION, &Exchange::onConnected);
     curl_easy_setopt(handle, CURLOPT_PREREQDATA, &exchange);
-    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &checkIdle);
-    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &exchange);
+    curl_multi_setopt(exchange.multi, CURLMOPT_SOCKETFUNCTION, &Exchange::onSocket);
+    curl_multi_setopt(exchange.multi, CURLMOPT_SOCKETDATA, &exchange);
+    curl_multi_setopt(exchange.multi, CURLMOPT_TIMERFUNCTION, &Exchange::onTimer);
+    curl_multi_setopt(exchange.multi, CURLMOPT_TIMERDATA, &exchange);
+    exchange.curlTimer.setSingleShot(true);
+    QObject::connect(&exchange.curlTimer, &QTimer::timeout, &exchange.loop,
+                     [&exchange] { exchange.act(CURL_SOCKET_TIMEOUT, 0); });
+    exchange.idleTimer.setSingleShot(true);
+    exchange.idleTimer.setInterval(std::chrono::milliseconds(timeout));
+    QObject::connect(&exchange.idleTimer, &QTimer::timeout, &exchange.loop, [&exchange] {
+        exchange.idle = true;
+        exchange.loop.quit();
+    });
 
-    // libcurl blocks its thread; this one keeps its windows and quit signals alive meanwhile, but no input is
-    // taken and no download reports, as if it were blocked too.
-    CURLcode code = CURLE_OK;
-    QEventLoop loop;
-    const std::unique_ptr<QThread> worker(QThread::create([&code, handle] { code = curl_easy_perform(handle); }));
-    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    // The thread waits as if blocked: no input is taken and no download reports, but its windows still paint and
+    // close and the quit signals still end the process.
     ++waitDepth;
-    worker->start();
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    worker->wait();
+    if (exchange.multi && curl_multi_add_handle(exchange.multi, handle) == CURLM_OK) {
+        exchange.loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
     if (--waitDepth == 0) {
         releaseHeldCallbacks();
     }
@@ -180,12 +248,21 @@ UrlResponse UrlConnection::sendSynchronousRequest(const std::optional<QUrl>& url
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
     // Every status is an exchange that succeeded; what it means is the caller's business.
-    if (code == CURLE_OK && status > 0) {
+    if (exchange.result == CURLE_OK && status > 0) {
         response.statusCode = status;
         response.body = std::move(exchange.body);
         return response;
     }
-    response.error = errorFor(code, exchange);
+    if (exchange.tooLarge) {
+        response.error = errorFor(CURLE_FILESIZE_EXCEEDED);
+    } else if (exchange.idle) {
+        response.error = errorFor(CURLE_OPERATION_TIMEDOUT);
+    } else if (exchange.result) {
+        response.error = errorFor(*exchange.result);
+    } else {
+        // The event loop was told to end before the exchange did: the application is quitting.
+        response.error = UrlError{-999, QStringLiteral("cancelled")};
+    }
     return response;
 }
 

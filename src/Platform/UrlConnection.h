@@ -49,4 +49,7 @@ public:
     // Runs callback from context's event loop as soon as no synchronous request waits, as a blocking request
     // would have it: callbacks held back during a wait run in the order they were posted once it has returned.
     static void postOutsideWaits(QObject* context, std::function<void()> callback);
+
+private:
+    struct Exchange;
 };
