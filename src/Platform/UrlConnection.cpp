@@ -238,7 +238,8 @@ UrlResponse UrlConnection::sendSynchronousRequest(const std::optional<QUrl>& url
     // The thread waits as if blocked: no input is taken and no download reports, but its windows still paint and
     // close and the quit signals still end the process.
     ++waitDepth;
-    if (exchange.multi && curl_multi_add_handle(exchange.multi, handle) == CURLM_OK) {
+    const bool started = exchange.multi && curl_multi_add_handle(exchange.multi, handle) == CURLM_OK;
+    if (started) {
         exchange.loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
     if (--waitDepth == 0) {
@@ -259,6 +260,8 @@ UrlResponse UrlConnection::sendSynchronousRequest(const std::optional<QUrl>& url
         response.error = errorFor(CURLE_OPERATION_TIMEDOUT);
     } else if (exchange.result) {
         response.error = errorFor(*exchange.result);
+    } else if (!started) {
+        response.error = UrlError{-1, QStringLiteral("unknown error")};
     } else {
         // The event loop was told to end before the exchange did: the application is quitting.
         response.error = UrlError{-999, QStringLiteral("cancelled")};
