@@ -74,46 +74,54 @@ def main():
                     f"(max {fmt(max(growth), 1)}) | idle {fmt(med('download.idle_kib') / mib, 1)} | – | ≤ 16 MiB | "
                     f"{verdict(max(growth) <= 16)} |")
     if values["startup.plugin_ms"]:
-        row("2. Start-up to window shown (ms)", fmt(med("startup.plugin_ms"), 0),
-            f"minimal window {fmt(med('startup.window_ms'), 0)}", ratios("startup.plugin_ms", "startup.window_ms"),
-            "≤ 1.2 ×", lambda r: r is not None and r <= 1.2)
+        # The floor of a start that must make one HTTPS check before its form is shown: the form plus curl's check.
+        for r in set(values["startup.form_ms"]) & set(values["startup.curl_ms"]):
+            values["startup.floor_ms"][r] = values["startup.form_ms"][r] + values["startup.curl_ms"][r]
+        floor = (f"form {fmt(med('startup.form_ms'), 0)} + curl check {fmt(med('startup.curl_ms'), 0)} "
+                 f"= {fmt(med('startup.floor_ms'), 0)}")
+        row("2. Start-up, exec to join window mapped (ms)", fmt(med("startup.plugin_ms"), 0), floor,
+            ratios("startup.plugin_ms", "startup.floor_ms"), "≤ 1.2 ×", lambda r: r is not None and r <= 1.2)
     if values["startup.plugin_customer_ms"]:
-        row("2a. Same, SSL_CERT_FILE unset (system roots on demand) (ms)", fmt(med("startup.plugin_customer_ms"), 0),
-            f"minimal window {fmt(med('startup.window_ms'), 0)}",
-            ratios("startup.plugin_customer_ms", "startup.window_ms"), "–", lambda r: None)
+        row("2a. Same, SSL_CERT_FILE unset (system roots; the check ends at the handshake) (ms)",
+            fmt(med("startup.plugin_customer_ms"), 0), f"{fmt(med('startup.floor_ms'), 0)}",
+            ratios("startup.plugin_customer_ms", "startup.floor_ms"), "–", lambda r: None)
     if values["startup.update_check_ms"]:
         rows.append(f"| 2b. of which the plugin update check, from the log (ms) | {fmt(med('startup.update_check_ms'), 0)} "
-                    "| – | – | – | – |")
+                    f"| curl check {fmt(med('startup.curl_ms'), 0)} | – | – | – |")
     if values["idle.plugin_percent"]:
         idle = med("idle.plugin_percent")
         rows.append(f"| 3. Idle CPU over {args.idle_seconds} s, join window up (% of one core) | {fmt(idle, 3)} | "
-                    f"minimal window {fmt(med('idle.window_percent'), 3)} | – | < 0.5 % | {verdict(round(idle, 3) < 0.5)} |")
+                    f"form {fmt(med('idle.form_percent'), 3)} | – | < 0.5 % | {verdict(round(idle, 3) < 0.5)} |")
         per_run.append("- 3. Idle CPU (%): plugin " + ", ".join(fmt(v, 3) for v in values["idle.plugin_percent"].values())
-                       + "; minimal window " + ", ".join(fmt(v, 3) for v in values["idle.window_percent"].values()))
-    if values["install.plugin_s"]:
-        row(f"4. Install step, {args.size_mib} MiB image (s)", fmt(med("install.plugin_s")),
-            f"cp -a {fmt(med('install.cp_s'))}", ratios("install.plugin_s", "install.cp_s"), "≤ 1.3 ×",
+                       + "; form " + ", ".join(fmt(v, 3) for v in values["idle.form_percent"].values()))
+    if values["install.copy_s"]:
+        row(f"4. Install copy, {args.size_mib} MiB tree, both into reused page-cache pages (s)", fmt(med("install.copy_s")),
+            f"cp -a {fmt(med('install.cp_s'))}", ratios("install.copy_s", "install.cp_s"), "≤ 1.3 ×",
             lambda r: r is not None and r <= 1.3)
-        row("4a. of which mount by the stand-in tool (s)", fmt(med("install.mount_s")), f"cp -a {fmt(med('install.cp_s'))}",
+    if values["install.plugin_s"]:
+        row("4a. Whole install step with the stand-in's mount (s)", fmt(med("install.plugin_s")),
+            f"cp -a {fmt(med('install.cp_s'))}", ratios("install.plugin_s", "install.cp_s"), "–", lambda r: None)
+        row("4b. of which mount by the stand-in tool (s)", fmt(med("install.mount_s")), f"cp -a {fmt(med('install.cp_s'))}",
             ratios("install.mount_s", "install.cp_s"), "–", lambda r: None)
-        row("4b. of which copy, launch, delete, detach (s)", fmt(med("install.copy_launch_s")),
+        row("4c. of which copy, launch, delete, detach (s)", fmt(med("install.copy_launch_s")),
             f"cp -a {fmt(med('install.cp_s'))}", ratios("install.copy_launch_s", "install.cp_s"), "–", lambda r: None)
-    if values["install.copy_only_s"]:
-        row("4c. the plugin's folder copy alone, same tree (s)", fmt(med("install.copy_only_s")),
-            f"cp -a {fmt(med('install.cp_s'))}", ratios("install.copy_only_s", "install.cp_s"), "–", lambda r: None)
+    if values["memory.plugin_kib"]:
+        row("5. Peak resident size 1 s after the join window maps (MiB)", fmt(med("memory.plugin_kib") / mib, 1),
+            f"form {fmt(med('memory.form_kib') / mib, 1)}", ratios("memory.plugin_kib", "memory.form_kib"), "≤ 1.3 ×",
+            lambda r: r is not None and r <= 1.3)
+    if values["memory.plugin_customer_kib"]:
+        row("5a. Same, SSL_CERT_FILE unset (MiB)", fmt(med("memory.plugin_customer_kib") / mib, 1),
+            f"form {fmt(med('memory.form_kib') / mib, 1)}", ratios("memory.plugin_customer_kib", "memory.form_kib"), "–",
+            lambda r: None)
     if values["join.peak_kib"]:
-        row(f"5. Peak resident size of a whole join (MiB, {args.size_mib} MiB image)",
-            fmt(med("join.peak_kib") / mib, 1), f"minimal window {fmt(med('memory.window_kib') / mib, 1)}",
-            ratios("join.peak_kib", "memory.window_kib"), "–", lambda r: None)
-        if values["memory.plugin_idle_kib"]:
-            row("5a. Peak resident size, join window only (MiB)", fmt(med("memory.plugin_idle_kib") / mib, 1),
-                f"minimal window {fmt(med('memory.window_kib') / mib, 1)}",
-                ratios("memory.plugin_idle_kib", "memory.window_kib"), "–", lambda r: None)
-        if values["memory.plugin_customer_kib"]:
-            row("5b. Join window only, SSL_CERT_FILE unset (MiB)", fmt(med("memory.plugin_customer_kib") / mib, 1),
-                f"minimal window {fmt(med('memory.window_kib') / mib, 1)}",
-                ratios("memory.plugin_customer_kib", "memory.window_kib"), "–", lambda r: None)
-        per_run.append("- 5. Whole join took (s): " + ", ".join(fmt(v, 1) for v in values["join.seconds"].values()))
+        row(f"5b. Peak resident size of a whole join (MiB, {args.size_mib} MiB image)",
+            fmt(med("join.peak_kib") / mib, 1), f"form {fmt(med('memory.form_kib') / mib, 1)}",
+            ratios("join.peak_kib", "memory.form_kib"), "–", lambda r: None)
+        per_run.append("- 5b. Whole join took (s): " + ", ".join(fmt(v, 1) for v in values["join.seconds"].values()))
+    if values["startup.plugin_ms"]:
+        per_run.append("- 2. raw (ms): plugin " + ", ".join(fmt(v, 0) for v in values["startup.plugin_ms"].values())
+                       + "; form " + ", ".join(fmt(v, 0) for v in values["startup.form_ms"].values())
+                       + "; curl check " + ", ".join(fmt(v, 0) for v in values["startup.curl_ms"].values()))
 
     out = [
         f"Measured {args.date} at revision {args.revision}, {args.runs} runs of each benchmark, with",

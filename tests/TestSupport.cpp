@@ -4,12 +4,15 @@
 
 #include <QFile>
 #include <QSaveFile>
-#include <QTcpServer>
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
 
 LogCapture::LogCapture()
 {
@@ -96,13 +99,17 @@ bool makeTestCertificates(const QString& dir)
 
 QString closedLoopbackHost()
 {
-    QTcpServer server;
-    if (!server.listen(QHostAddress::LocalHost)) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         qFatal("cannot bind a loopback port");
     }
-    const quint16 port = server.serverPort();
-    server.close();
-    return QStringLiteral("127.0.0.1:%1").arg(port);
+    ::close(fd);
+    return QStringLiteral("127.0.0.1:%1").arg(ntohs(address.sin_port));
 }
 
 bool signBundleForTest(const QString& bundle, const QStringList& companions)

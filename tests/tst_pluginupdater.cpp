@@ -6,7 +6,6 @@
 #include "Platform/FileManager.h"
 #include "Platform/NotificationCenter.h"
 #include "Platform/ResourceImages.h"
-#include "Platform/Tls.h"
 #include "ProvisioningFixtures.h"
 #include "TestSupport.h"
 
@@ -95,7 +94,6 @@ void TestPluginUpdater::initTestCase()
 {
     QVERIFY(makeTestCertificates(m_dir.filePath(QStringLiteral("certs"))));
     qputenv("SSL_CERT_FILE", m_dir.filePath(QStringLiteral("certs/ca.pem")).toLocal8Bit());
-    QCOMPARE(Tls::trustCertificatesFromEnvironment(), 1);
     QVERIFY(m_service.start(m_dir.filePath(QStringLiteral("certs")), m_dir.path()));
     qputenv("HOME", home().toLocal8Bit());
     qputenv("ORVO_SYSTEM_ROOT", root(QString()).toLocal8Bit());

@@ -231,22 +231,42 @@ void TestStartup::startUpCheckReachesTheService()
 void TestStartup::quitSignals_data()
 {
     QTest::addColumn<int>("signalNumber");
-    QTest::newRow("SIGTERM") << int(SIGTERM);
-    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::addColumn<bool>("duringCheck"); // sent while the start-up check waits for a service that never answers
+    QTest::newRow("SIGTERM") << int(SIGTERM) << false;
+    QTest::newRow("SIGINT") << int(SIGINT) << false;
+    QTest::newRow("SIGTERM during the start-up check") << int(SIGTERM) << true;
 }
 
 void TestStartup::quitSignals()
 {
     QFETCH(int, signalNumber);
+    QFETCH(bool, duringCheck);
     QTemporaryDir home;
     QTemporaryDir installer;
-    PluginRun run(home.path(), installerStart(installer.path(), closedLoopbackHost()));
-    QTRY_VERIFY_WITH_TIMEOUT(readText(logFile(home.path())).contains(QStringLiteral("Plugin App version")), 20000);
+    Standin service;
+    QString host = closedLoopbackHost();
+    QString caFile;
+    if (duringCheck) {
+        QVERIFY(makeTestCertificates(installer.filePath(QStringLiteral("certs"))));
+        QVERIFY(service.start(installer.filePath(QStringLiteral("certs")), installer.path()));
+        service.configure("{\"plugin\":{\"never_answer\":true}}");
+        host = service.host();
+        caFile = installer.filePath(QStringLiteral("certs/ca.pem"));
+    }
+    PluginRun run(home.path(), installerStart(installer.path(), host), caFile);
+    if (duringCheck) {
+        QTRY_VERIFY_WITH_TIMEOUT(service.record().contains(QStringLiteral("/api/v1/customer_plugin/check_update")),
+                                 20000);
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(readText(logFile(home.path())).contains(QStringLiteral("Plugin App version")), 20000);
+    }
     QVERIFY(run.stop(signalNumber));
     QCOMPARE(run.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(run.process().exitCode(), 0);
     const QString log = readText(logFile(home.path()));
     QCOMPARE(log.count(QStringLiteral("OrvoPlugin App terminated")), 1);
+    // Taken while the check waited, not once its minute-long time-out had passed.
+    QVERIFY2(!duringCheck || !log.contains(QStringLiteral("Status code :")), qPrintable(log));
 }
 
 void TestStartup::unwritableHomeStillStartsAndQuits()

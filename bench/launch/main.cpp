@@ -1,7 +1,9 @@
 // Starts a program and measures it from outside, as the customer's desktop sees it.
-// Usage: orvo-bench-launch [--idle SECONDS] [--settle SECONDS] [--until-exit] [--timeout SECONDS] -- PROGRAM [ARGS…]
+// Usage: orvo-bench-launch [--hold SECONDS] [--idle SECONDS] [--settle SECONDS] [--until-exit] [--timeout SECONDS]
+//                          -- PROGRAM [ARGS…]
 //   default       waits for the program's first top-level window to be mapped on $DISPLAY (matched by
 //                 _NET_WM_PID), then stops it with SIGTERM
+//   --hold S      S seconds after the window is mapped, the program's peak resident size so far (hwm_kib=)
 //   --idle S      after the window is up and --settle S (default 1) has passed, the CPU time (user + system, all
 //                 threads) the program uses over S seconds
 //   --until-exit  no display: waits for the program to end by itself
@@ -100,6 +102,7 @@ bool reap(pid_t pid, int& status, rusage& usage, Clock::time_point deadline)
 
 int main(int argc, char** argv)
 {
+    double holdSeconds = 0;
     double idleSeconds = 0;
     double settleSeconds = 1;
     double timeoutSeconds = 60;
@@ -113,17 +116,21 @@ int main(int argc, char** argv)
         }
         if (arg == "--until-exit") {
             untilExit = true;
-        } else if ((arg == "--idle" || arg == "--settle" || arg == "--timeout") && first + 1 < argc) {
+        } else if ((arg == "--hold" || arg == "--idle" || arg == "--settle" || arg == "--timeout") &&
+                   first + 1 < argc) {
             const double value = std::atof(argv[++first]);
-            (arg == "--idle" ? idleSeconds : arg == "--settle" ? settleSeconds : timeoutSeconds) = value;
+            (arg == "--hold"     ? holdSeconds
+             : arg == "--idle"   ? idleSeconds
+             : arg == "--settle" ? settleSeconds
+                                 : timeoutSeconds) = value;
         } else {
             std::fprintf(stderr, "orvo-bench-launch: unknown argument %s\n", arg.c_str());
             return 2;
         }
     }
     if (first >= argc) {
-        std::fprintf(stderr, "usage: orvo-bench-launch [--idle S] [--settle S] [--until-exit] [--timeout S] -- PROGRAM "
-                             "[ARGS…]\n");
+        std::fprintf(stderr, "usage: orvo-bench-launch [--hold S] [--idle S] [--settle S] [--until-exit] [--timeout S] "
+                             "-- PROGRAM [ARGS…]\n");
         return 2;
     }
 
@@ -159,6 +166,12 @@ int main(int argc, char** argv)
     } else {
         ok = waitForWindow(display, pid, deadline);
         line = "shown_ms=" + std::to_string(millisecondsSince(start));
+        if (ok && holdSeconds > 0) {
+            std::this_thread::sleep_for(std::chrono::duration<double>(holdSeconds));
+            const long hwm = ProcStatus::kib("VmHWM", std::to_string(pid));
+            ok = hwm > 0;
+            line += " hwm_kib=" + std::to_string(hwm);
+        }
         if (ok && idleSeconds > 0) {
             std::this_thread::sleep_for(std::chrono::duration<double>(settleSeconds));
             const long long before = ProcStatus::cpuTicks(pid);

@@ -66,7 +66,7 @@ int Application::main(int argc, char** argv, const std::function<ApplicationDele
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     Log::installQtMessageHandler();
-    Tls::trustCertificatesFromEnvironment();
+    Tls::reportUnreadableTrust();
     QuitCommand quitCommand;
 
     ApplicationDelegate* delegate = makeDelegate();

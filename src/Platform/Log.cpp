@@ -2,12 +2,12 @@
 
 #include <QDateTime>
 #include <QMutex>
-#include <QRegularExpression>
 
 #include <stdio.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 LogArg::LogArg(const char* text) : m_text(text ? QString::fromUtf8(text) : QStringLiteral("(null)")) {}
@@ -29,11 +29,16 @@ QString LogArg::text() const
 
 QString Log::describeList(const QStringList& list)
 {
-    // Items are quoted when they hold anything but letters, digits and underscores, as the platform does.
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_]+$"));
+    // Items are quoted when they hold anything but ASCII letters, digits and underscores, as the platform does.
+    // A plain loop: a regular expression here loaded and compiled one at every start.
+    const auto plain = [](const QString& item) {
+        return !item.isEmpty() && std::all_of(item.begin(), item.end(), [](QChar c) {
+            return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'_';
+        });
+    };
     QStringList items;
     for (const QString& item : list) {
-        if (plain.match(item).hasMatch()) {
+        if (plain(item)) {
             items << item;
         } else {
             QString quoted = item;

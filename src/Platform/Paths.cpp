@@ -1,10 +1,10 @@
 #include "Platform/Paths.h"
 
 #include <QFile>
-#include <QRegularExpression>
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <pwd.h>
 #include <vector>
@@ -32,11 +32,13 @@ QString passwordEntryHome()
 
 QString Paths::standardized(const QString& path)
 {
-    static const QRegularExpression repeated(QStringLiteral("/{2,}"));
     QString out = path;
     // The log check builds its path ten times a second; most paths have no doubled slash to look for.
     if (out.contains(QLatin1String("//"))) {
-        out.replace(repeated, QStringLiteral("/"));
+        const auto doubled = [](QChar a, QChar b) {
+            return a == u'/' && b == u'/';
+        };
+        out.erase(std::unique(out.begin(), out.end(), doubled), out.end());
     }
     while (out.size() > 1 && out.endsWith(QLatin1Char('/'))) {
         out.chop(1);

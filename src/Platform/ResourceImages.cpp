@@ -4,6 +4,10 @@
 #include "Platform/Paths.h"
 
 #include <QFileInfo>
+#include <QImageReader>
+#include <QPixmap>
+
+#include <utility>
 
 namespace {
 
@@ -31,9 +35,22 @@ QIcon ResourceImages::icon(const QString& name, const QString& type)
     if (path.isEmpty()) {
         return {};
     }
-    // addFile picks up "<name>@2x.<type>" beside the file by itself.
+    // Read as the type named, with "<name>@2x.<type>" beside it for dense screens. Left to detect the format, Qt
+    // loads every image plug-in to ask whether it reads the file.
     QIcon icon;
-    icon.addFile(path);
+    for (const auto& [file, ratio] :
+         {std::pair{path, 1.0}, {pathForResource(name + QStringLiteral("@2x"), type), 2.0}}) {
+        if (file.isEmpty()) {
+            continue;
+        }
+        QImageReader reader(file, type.toLatin1());
+        reader.setAutoDetectImageFormat(false);
+        QPixmap pixmap = QPixmap::fromImage(reader.read());
+        if (!pixmap.isNull()) {
+            pixmap.setDevicePixelRatio(ratio);
+            icon.addPixmap(pixmap);
+        }
+    }
     return icon;
 }
 

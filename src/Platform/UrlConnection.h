@@ -5,7 +5,10 @@
 #include <QUrl>
 
 #include <chrono>
+#include <functional>
 #include <optional>
+
+class QObject;
 
 // Why an exchange produced no response.
 struct UrlError
@@ -34,9 +37,19 @@ public:
     // Replies larger than this are refused rather than held in memory.
     static constexpr qint64 maximumBodySize = qint64{32} * 1024 * 1024;
 
-    // Runs the exchange on a worker thread and blocks the calling thread, with its event loop, until it ends.
-    // An absent URL fails as an unsupported URL. Redirects are followed unless they are less safe.
+    // Runs the exchange on libcurl and returns when it has ended. Meanwhile the calling thread waits in an event
+    // loop that holds back keyboard and mouse input but still paints, closes windows and takes the quit signals;
+    // callbacks posted with postOutsideWaits wait until it returns. An absent URL, or one that is not https, fails
+    // as an unsupported URL. Redirects are followed only to https.
     static UrlResponse sendSynchronousRequest(const std::optional<QUrl>& url);
     // Sets the idle time-out used from now on; for tests that must not wait a minute.
     static void setTimeout(std::chrono::milliseconds timeout);
+    // Whether a synchronous request is waiting on this thread.
+    static bool isWaiting();
+    // Runs callback from context's event loop as soon as no synchronous request waits, as a blocking request
+    // would have it: callbacks held back during a wait run in the order they were posted once it has returned.
+    static void postOutsideWaits(QObject* context, std::function<void()> callback);
+
+private:
+    struct Exchange;
 };

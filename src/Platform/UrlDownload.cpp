@@ -1,13 +1,11 @@
 #include "Platform/UrlDownload.h"
 
+#include "Platform/Tls.h"
+#include "Platform/UrlConnection.h"
 #include "Platform/UrlDownloadDelegate.h"
 
 #include <QFile>
-#include <QSet>
 #include <QSocketNotifier>
-#include <QSslCertificate>
-#include <QSslConfiguration>
-#include <QSslSocket>
 #include <QTimer>
 
 #include <fcntl.h>
@@ -18,10 +16,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <curl/curl.h>
-#include <mutex>
-#include <openssl/err.h>
-#include <openssl/ssl.h>
-#include <openssl/x509.h>
 #include <stdlib.h>
 
 namespace {
@@ -67,39 +61,6 @@ DownloadError errorForCurl(CURLcode code, const QString& url)
     }
 }
 
-// The certificates Qt trusts, each once, so both network stacks of the process trust the same set. Empty when Qt
-// has not been given a list, in which case curl's own default (the system's roots) is the same set. Qt lists a
-// root once for every file that holds it (the system bundle and its single files).
-QList<QSslCertificate> trustedCertificates()
-{
-    QList<QSslCertificate> certificates;
-    QSet<QSslCertificate> added;
-    for (const QSslCertificate& certificate : QSslConfiguration::defaultConfiguration().caCertificates()) {
-        if (!added.contains(certificate)) {
-            added.insert(certificate);
-            certificates.append(certificate);
-        }
-    }
-    return certificates;
-}
-
-// Adds Qt's own parsed certificates (a QList<QSslCertificate> from Qt's OpenSSL backend, whose handles are X509
-// objects) to a new connection's store. Handing curl the same list as PEM text to parse again took tens of
-// milliseconds per download for the system's roots.
-CURLcode addTrustedCertificates(CURL* /*easy*/, void* sslContext, void* certificates)
-{
-    X509_STORE* store = SSL_CTX_get_cert_store(static_cast<SSL_CTX*>(sslContext));
-    for (const QSslCertificate& certificate : *static_cast<const QList<QSslCertificate>*>(certificates)) {
-        if (auto* x509 = static_cast<X509*>(certificate.handle())) {
-            // The store takes a reference of its own.
-            X509_STORE_add_cert(store, x509);
-        }
-    }
-    // Nothing of this may linger in the thread's error queue for the next TLS call to find.
-    ERR_clear_error();
-    return CURLE_OK;
-}
-
 } // namespace
 
 struct UrlDownload::Transfer
@@ -108,8 +69,6 @@ struct UrlDownload::Transfer
     CURL* easy = nullptr;
     curl_slist* headers = nullptr;
     QByteArray url;
-    // Read by addTrustedCertificates whenever the transfer opens a connection.
-    QList<QSslCertificate> trusted;
 
     ~Transfer()
     {
@@ -138,9 +97,6 @@ bool UrlDownload::initWithRequest(const UrlRequest& request, UrlDownloadDelegate
     if (m_request) {
         return false;
     }
-    static std::once_flag curlReady;
-    std::call_once(curlReady, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-
     m_delegate = delegate;
     m_request = std::make_unique<UrlRequest>(request);
     m_beginDelivered = true;
@@ -153,8 +109,8 @@ bool UrlDownload::initWithRequest(const UrlRequest& request, UrlDownloadDelegate
     }
 
     auto transfer = std::make_unique<Transfer>();
+    transfer->easy = Tls::newTransfer();
     transfer->multi = curl_multi_init();
-    transfer->easy = curl_easy_init();
     if (!transfer->multi || !transfer->easy) {
         m_request.reset();
         return false;
@@ -170,30 +126,9 @@ bool UrlDownload::initWithRequest(const UrlRequest& request, UrlDownloadDelegate
         curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, request.httpMethod().toUtf8().constData());
     }
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer->headers);
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "https");
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "https");
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, maximumRedirects);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-    transfer->trusted = trustedCertificates();
-    if (!transfer->trusted.isEmpty()) {
-        // In place of curl's own list, as with a CA blob. Qt's certificates are OpenSSL's only with Qt's OpenSSL
-        // backend, and curl takes the function only with its own; otherwise curl parses them as PEM text.
-        if (QSslSocket::activeBackend() == QLatin1String("openssl") &&
-            curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, &addTrustedCertificates) == CURLE_OK) {
-            curl_easy_setopt(easy, CURLOPT_SSL_CTX_DATA, &transfer->trusted);
-            curl_easy_setopt(easy, CURLOPT_CAINFO, nullptr);
-        } else {
-            QByteArray pem;
-            for (const QSslCertificate& certificate : std::as_const(transfer->trusted)) {
-                pem += certificate.toPem();
-            }
-            curl_blob blob{pem.data(), static_cast<size_t>(pem.size()), CURL_BLOB_COPY};
-            curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob);
-        }
-    }
     // The time-out is an idle time-out: a slow but moving download goes on.
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
@@ -213,7 +148,7 @@ bool UrlDownload::initWithRequest(const UrlRequest& request, UrlDownloadDelegate
     connect(m_timer, &QTimer::timeout, this, [this] { socketAction(CURL_SOCKET_TIMEOUT, 0); });
     m_transfer = std::move(transfer);
     m_beginDelivered = false;
-    QTimer::singleShot(0, this, [this] { deliverBegin(); });
+    UrlConnection::postOutsideWaits(this, [this] { deliverBegin(); });
     if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
         m_transfer.reset();
         m_request.reset();
@@ -508,7 +443,7 @@ void UrlDownload::finishTransfer(int curlCode)
     }
     m_partialPath.clear();
     m_ended = true;
-    QTimer::singleShot(0, this, [this] {
+    UrlConnection::postOutsideWaits(this, [this] {
         deliverBegin();
         if (m_delegate) {
             m_delegate->downloadDidFinish(this);
@@ -521,7 +456,7 @@ void UrlDownload::fail(const DownloadError& error)
     m_transfer.reset();
     m_ended = true;
     releasePartialFile();
-    QTimer::singleShot(0, this, [this, error] {
+    UrlConnection::postOutsideWaits(this, [this, error] {
         deliverBegin();
         if (m_delegate) {
             m_delegate->downloadDidFail(this, error);
@@ -542,7 +477,8 @@ void UrlDownload::deliverBegin()
 
 void UrlDownload::deliverProgress()
 {
-    if (!m_responseChecked || !m_delegate) {
+    // Held back while a synchronous request waits, as the other callbacks are; the next report catches up.
+    if (!m_responseChecked || !m_delegate || UrlConnection::isWaiting()) {
         return;
     }
     deliverBegin();

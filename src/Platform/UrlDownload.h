@@ -14,9 +14,9 @@ class QTimer;
 class UrlDownloadDelegate;
 
 // The asynchronous file download: streams one HTTPS GET to a file, driven by the main event loop, and reports to
-// its delegate there. The body goes to a temporary file beside the destination that replaces the destination only
-// when the whole body has arrived with a 2xx status; on failure the partial file is removed. Only https URLs,
-// and redirects to https, are fetched. TLS trust is the process's (the system's roots plus SSL_CERT_FILE's).
+// its delegate there, never while a synchronous request waits. The body goes to a temporary file beside the destination
+// that replaces the destination only when the whole body has arrived with a 2xx status; on failure the partial file is
+// removed. Only https URLs, and redirects to https, are fetched. TLS trust is the process's (Tls).
 class UrlDownload : public QObject
 {
     Q_OBJECT
