@@ -2,6 +2,7 @@
 
 #include "Handlers/ApiHandler.h"
 #include "Handlers/OrvoAppUpgrader.h"
+#include "Handlers/OrvoDmgDownloader.h"
 #include "Handlers/OrvoPluginWindowHandler.h"
 #include "Objects/SessionDetails.h"
 #include "Objects/WorkingFolders.h"
@@ -350,6 +351,8 @@ void AppDelegate::applicationWillTerminate()
 {
     const char* fullName = "-[AppDelegate applicationWillTerminate:]";
     ExceptionGuard::run(fullName, [&] {
+        // A part kept for a Retry that will not come now.
+        OrvoDmgDownloader::removePartialImage();
         replaceStagedPlugin();
         Log::write("%s : ************************** OrvoPlugin App terminated ******* \n\n", fullName);
     });

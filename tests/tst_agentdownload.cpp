@@ -25,6 +25,10 @@ struct Recorder : UrlDownloadDelegate
         events << QStringLiteral("fail %1 %2").arg(error.code).arg(error.localizedDescription);
     }
     void downloadDidFinish(UrlDownload*) override { events << QStringLiteral("finish"); }
+    void downloadDidReceiveResponse(UrlDownload*, qint64 length) override { expected << length; }
+    void downloadDidReceiveData(UrlDownload*, qint64 bytes) override { received << bytes; }
+    QList<qint64> expected;
+    QList<qint64> received;
 };
 
 } // namespace
@@ -42,6 +46,8 @@ private slots:
     void failures();
     void downloadObject_data();
     void downloadObject();
+    void resume_data();
+    void resume();
 
 private:
     QString agentFolder() const
@@ -233,9 +239,12 @@ void TestAgentDownload::failures()
              qPrintable(log));
     QVERIFY(log.contains(name + QStringLiteral("Download failed! Whole Error - Error Domain=NSURLErrorDomain")));
     QVERIFY(!log.contains(QStringLiteral("downloadDidFinish")));
-    // Nothing half-written stays, and the older image is as it was.
-    QCOMPARE(QDir(agentFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             (QStringList{"Orvo.app", "OrvoMac.dmg"}));
+    // The older image is as it was; of what arrived only the part kept for Retry stays beside it.
+    QStringList entries{"Orvo.app", "OrvoMac.dmg"};
+    if (options.contains(QStringLiteral("drop_after"))) {
+        entries << QStringLiteral("OrvoMac.dmg.part");
+    }
+    QCOMPARE(QDir(agentFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), entries);
     QCOMPARE(readFile(imagePath()), QByteArray("an older image"));
     QVERIFY(JoinProgressWindow::getInstance()->loadedWindow()->isVisible());
 }
@@ -248,6 +257,8 @@ void TestAgentDownload::downloadObject_data()
     QTest::addColumn<QStringList>("events");
     QTest::newRow("idle time-out") << QJsonObject{{QStringLiteral("never_answer"), true}} << "OrvoMac.dmg" << true
                                    << QStringList{"begin", "fail -1001 The request timed out."};
+    QTest::newRow("stalled mid-body") << QJsonObject{{QStringLiteral("stall_after"), 5000}} << "OrvoMac.dmg" << true
+                                      << QStringList{"begin", "fail -1001 The request timed out."};
     QTest::newRow("destination folder missing")
         << QJsonObject{} << "missing/OrvoMac.dmg" << true << QStringList{"begin", "fail -3000 cannot create file"};
     QTest::newRow("existing file without overwrite")
@@ -268,13 +279,76 @@ void TestAgentDownload::downloadObject()
     UrlDownload download;
     const QUrl url(QStringLiteral("https://%1/agent/OrvoMac.dmg").arg(m_service.host()));
     // A short idle time-out only where it is the point: on a loaded machine a TLS handshake can take a second.
-    const auto timeout = options.contains(QStringLiteral("never_answer")) ? 1s : 60s;
+    const auto timeout =
+        options.contains(QStringLiteral("never_answer")) || options.contains(QStringLiteral("stall_after")) ? 1s : 60s;
     QVERIFY(download.initWithRequest(UrlRequest(url, 0, timeout), &recorder));
     download.setDestination(agentFolder() + '/' + destination, overwrite);
     QTRY_COMPARE_WITH_TIMEOUT(recorder.events.size(), 2, 20000);
     QCOMPARE(recorder.events, events);
     QCOMPARE(readFile(imagePath()), QByteArray(events.last() == "finish" ? "" : "an older image"));
     QCOMPARE(QDir(agentFolder()).entryList(QDir::Files | QDir::Hidden), QStringList{"OrvoMac.dmg"});
+}
+
+void TestAgentDownload::resume_data()
+{
+    QTest::addColumn<bool>("cutFirst"); // else a kept part longer than the file
+    QTest::addColumn<QJsonObject>("options");
+    QTest::addColumn<bool>("appended");
+    QTest::newRow("206: the rest appended") << true << QJsonObject{} << true;
+    QTest::newRow("200: starts over") << true << QJsonObject{{QStringLiteral("ignore_range"), true}} << false;
+    QTest::newRow("416: a kept part too long starts over") << false << QJsonObject{} << false;
+    // A 206 whose range does not start where the kept part ends is not appended: the file is fetched whole.
+    const QString whole = QStringLiteral("bytes 0-%1/%2").arg(m_image.size() - 1).arg(m_image.size());
+    QTest::newRow("206 from elsewhere: starts over")
+        << true
+        << QJsonObject{{QStringLiteral("ignore_range"), true},
+                       {QStringLiteral("status"), 206},
+                       {QStringLiteral("headers"), QJsonObject{{QStringLiteral("Content-Range"), whole}}}}
+        << false;
+}
+
+void TestAgentDownload::resume()
+{
+    QFETCH(bool, cutFirst);
+    QFETCH(QJsonObject, options);
+    QFETCH(bool, appended);
+    const QUrl url(QStringLiteral("https://%1/agent/OrvoMac.dmg").arg(m_service.host()));
+    const QString part = UrlDownload::partialPathFor(imagePath());
+    qint64 resumedFrom = -1;
+    const auto fetch = [&](Recorder& recorder) {
+        UrlDownload download;
+        download.setKeepsPartialFile(true);
+        download.initWithRequest(UrlRequest(url, 0, 60s), &recorder);
+        download.setDestination(imagePath(), true);
+        const bool ended = QTest::qWaitFor([&] { return recorder.events.size() == 2; }, 20000);
+        resumedFrom = download.resumedFrom();
+        return ended;
+    };
+    if (cutFirst) {
+        configure({{QStringLiteral("drop_after"), 1234567}});
+        Recorder cut;
+        QVERIFY(fetch(cut));
+        QVERIFY(cut.events.last().startsWith(QStringLiteral("fail -1005")));
+        QVERIFY(!QFile::exists(imagePath()));
+        QCOMPARE(cut.expected, QList<qint64>{m_image.size()});
+    } else {
+        QVERIFY(writeFile(part, m_image + "xx"));
+    }
+    const QByteArray kept = readFile(part);
+    QVERIFY(!kept.isEmpty());
+    QCOMPARE(kept, cutFirst ? m_image.left(kept.size()) : m_image + "xx");
+
+    configure(options);
+    Recorder rest;
+    QVERIFY(fetch(rest));
+    QCOMPARE(rest.events.last(), QStringLiteral("finish"));
+    QCOMPARE(readFile(imagePath()), m_image);
+    QVERIFY(!QFile::exists(part));
+    QVERIFY(m_service.record().contains(QStringLiteral("Range: bytes=%1-").arg(kept.size())));
+    QCOMPARE(resumedFrom, appended ? kept.size() : 0);
+    // Progress counts the whole file, a kept part included.
+    QCOMPARE(rest.expected, QList<qint64>{m_image.size()});
+    QCOMPARE(rest.received.last(), m_image.size());
 }
 
 QTEST_MAIN(TestAgentDownload)

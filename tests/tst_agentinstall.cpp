@@ -149,8 +149,9 @@ void TestAgentInstall::install_data()
                                     << "" << QString() << installed << true << QString();
     QTest::newRow("older companion tool replaced") << "agent"
                                                    << "OrvoPingAgent" << QString() << installed << true << QString();
-    QTest::newRow("agent already present") << "agent"
-                                           << "Orvo.app" << QString() << QStringList{mount} << false << QString();
+    QTest::newRow("agent already present")
+        << "agent"
+        << "Orvo.app" << QString() << QStringList{mount, detach} << false << QString();
     QTest::newRow("failed mount installs nothing")
         << "garbage"
         << "" << QString() << QStringList{mount} << false
@@ -165,7 +166,7 @@ void TestAgentInstall::install_data()
         << "folder" << QStringList{detach} << false
         << name + "mountingOrvoMacDmg] : /Volumes/Orvo is still attached from an earlier run; nothing installed\n";
     QTest::newRow("unsigned agent") << "unsigned"
-                                    << "" << QString() << installed << false
+                                    << "" << QString() << QStringList{mount, detach} << false
                                     << name + "copyAppFileAndLaunch] : Orvo.app not installed: ";
     QTest::newRow("tool that does not match the agent") << "altered tool"
                                                         << "OWPreLogin" << QString() << installed << true
@@ -200,18 +201,19 @@ void TestAgentInstall::install()
     QCOMPARE(toolCalls(), calls.replaceInStrings(QStringLiteral("%1"), imagePath));
     QVERIFY2(refusal.isEmpty() || log.contains(refusal), qPrintable(log));
     QVERIFY(hiddenInAgentFolder().isEmpty());
+    // The plugin quits only with the agent started; every other end leaves the window offering Retry.
+    QCOMPARE(m_terminatePosts.size(), launched ? 1 : 0);
+    QCOMPARE(JoinProgressWindow::getInstance()->isShowingFailure(), !launched);
+    // What this run attached is detached again; what it did not attach is left alone.
+    QCOMPARE(QFile::exists(root(volume)), mounted == QLatin1String("folder"));
     if (present == QLatin1String("Orvo.app")) {
-        // The install stops: image kept, volume still attached, window left open.
+        // The install stops: the image kept for Retry, the old agent untouched.
         QVERIFY(QFile::exists(imagePath));
-        QVERIFY(QFile::exists(root(QStringLiteral("/Volumes/Orvo/Orvo.app"))));
-        QVERIFY(m_terminatePosts.isEmpty());
         QCOMPARE(readFile(agentFolder() + QStringLiteral("/Orvo.app/old")), QByteArray("old"));
         return;
     }
-    // What this run attached is detached again; what it did not attach is left alone.
-    QCOMPARE(QFile::exists(root(volume)), mounted == QLatin1String("folder"));
+    // An image that gave no agent goes: Retry fetches it anew.
     QVERIFY(!QFile::exists(imagePath));
-    QCOMPARE(m_terminatePosts.size(), 1);
     QCOMPARE(m_exits, 0);
     const QString agent = agentFolder() + QStringLiteral("/Orvo.app");
     // Installed whole and as built, not the older agent an earlier run left attached; or not at all.

@@ -1,3 +1,4 @@
+#include "Handlers/JoinProgressWindow.h"
 #include "Handlers/OrvoAppUpgrader.h"
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Objects/SessionDetails.h"
@@ -257,7 +258,7 @@ void TestAgentUpgrader::upgradeDecision_data()
     QTest::addColumn<QString>("installed"); // "none", "signed" or "unsigned"
     QTest::newRow("current agent is launched") << false << "signed";
     QTest::newRow("unverifiable agent is not launched") << false << "unsigned";
-    QTest::newRow("missing agent still closes the window") << false << "none";
+    QTest::newRow("missing agent: Retry offered") << false << "none";
     QTest::newRow("update replaces the agent") << true << "signed";
     QTest::newRow("update without an agent") << true << "none";
 }
@@ -288,8 +289,11 @@ void TestAgentUpgrader::upgradeDecision()
     const QString name = QStringLiteral("-[OrvoAppUpgrader orvoAppUpdater] : ");
     if (!updateNeeded) {
         QVERIFY(log.contains(name + QStringLiteral("This mac has latest Orvo App\n")));
-        QCOMPARE(m_terminatePosts, 1);
-        if (installed == QLatin1String("signed")) {
+        // The plugin quits only once the agent has started; else the window stays, offering Retry.
+        const bool launched = installed == QLatin1String("signed");
+        QCOMPARE(m_terminatePosts, launched ? 1 : 0);
+        QCOMPARE(JoinProgressWindow::getInstance()->isShowingFailure(), !launched);
+        if (launched) {
             QTRY_COMPARE(recordedAgentArguments(bundle), OrvoDmgDownloader::agentLaunchArguments());
             QVERIFY(log.contains(QStringLiteral("LaunchApplication: Orvo.app launched successfully with args : (\n"
                                                 "    \"-timestamps\",\n")));
@@ -300,7 +304,8 @@ void TestAgentUpgrader::upgradeDecision()
                 installed == QLatin1String("unsigned"));
         }
         // The join details are written before the launch.
-        QVERIFY(log.indexOf(QStringLiteral("modifyOrvoJoinDetails]")) < log.indexOf(QStringLiteral("closeWindow]")));
+        QVERIFY(log.indexOf(QStringLiteral("modifyOrvoJoinDetails]")) <
+                log.indexOf(launched ? QStringLiteral("closeWindow]") : QStringLiteral("showFailure:]")));
         return;
     }
     QVERIFY(log.contains(name + QStringLiteral("Updated Orvo App Version Available in Server..\n")));
@@ -311,6 +316,8 @@ void TestAgentUpgrader::upgradeDecision()
                 .isEmpty());
     QTRY_COMPARE(m_retryPosts, 1);
     QCOMPARE(m_terminatePosts, 0);
+    // The window answers the failed download with its message and Retry.
+    QVERIFY(JoinProgressWindow::getInstance()->isShowingFailure());
     const QString after = capture.text();
     QVERIFY(after.indexOf(QStringLiteral("modifyOrvoJoinDetails]")) <
             after.indexOf(QStringLiteral("startDownLoadingOrvoMacDmg] : Orvo Dmg Url : http://")));

@@ -138,13 +138,17 @@ private slots:
     void joinWithInstalledAgent();
     void agentFetched();
     void failedDownloadKeepsProgressWindow();
+    void failureThenRetry_data();
+    void failureThenRetry();
+    void closeBoxDuringSlowCheck();
     void selfUpdateAtExit();
     void customerStartAfterInstallerStart();
     void liveLogRotatesWhileRunning();
 
 private:
     bool startPlugin(ChildProcess& plugin, const Sandbox& box, const QStringList& arguments = {},
-                     const QString& executable = QStringLiteral(ORVO_TEST_BUNDLE_EXECUTABLE));
+                     const QString& executable = QStringLiteral(ORVO_TEST_BUNDLE_EXECUTABLE),
+                     const QStringList& variables = {});
     bool join(const ChildProcess& plugin, const QString& sessionId, const QString& name);
 
     QTemporaryDir m_shared;
@@ -160,9 +164,13 @@ void TestEndToEnd::initTestCase()
 }
 
 bool TestEndToEnd::startPlugin(ChildProcess& plugin, const Sandbox& box, const QStringList& arguments,
-                               const QString& executable)
+                               const QString& executable, const QStringList& variables)
 {
-    plugin.setEnvironment(box.environment(m_x, m_shared.filePath(QStringLiteral("certs/ca.pem"))));
+    QProcessEnvironment env = box.environment(m_x, m_shared.filePath(QStringLiteral("certs/ca.pem")));
+    for (const QString& variable : variables) {
+        env.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
+    }
+    plugin.setEnvironment(env);
     return plugin.start(executable, arguments);
 }
 
@@ -225,7 +233,8 @@ void TestEndToEnd::joinWithInstalledAgent_data()
     QTest::newRow("9 digits: the installer's host") << "123 456 789"
                                                     << "123456789"
                                                     << "eu" << true;
-    // The fourth digit names the data centre, whatever the installer said; the check then goes to that host.
+    // The fourth digit names the data centre, whatever the installer said; the check then goes to that host,
+    // where nothing answers in the tests: the window says so and waits.
     QTest::newRow("10 digits, fourth 2: in") << "123-245-6789"
                                              << "1232456789"
                                              << "in" << false;
@@ -245,15 +254,24 @@ void TestEndToEnd::joinWithInstalledAgent()
     ChildProcess plugin;
     QVERIFY(startPlugin(plugin, box));
     QVERIFY(join(plugin, typed, QStringLiteral("Ada Customer")));
+    if (!installerHost) {
+        QTRY_VERIFY_WITH_TIMEOUT(box.log().contains(QStringLiteral("-[JoinProgressWindow showFailure:]")), 60000);
+        QVERIFY(box.log().contains(QStringLiteral("Request Url URL : https://%1/api/v2/agent/check_update")
+                                       .arg(DataCentres::hostForCode(QStringLiteral("in")))));
+        QVERIFY(!m_service.record().contains(QStringLiteral("/api/v2/agent/check_update")));
+        QVERIFY(m_x.close(m_x.findWindow(progressTitle, plugin.processId())));
+        QVERIFY2(plugin.waitForExit(30000), qPrintable(box.log()));
+        QVERIFY(box.agentReport().isEmpty());
+        return;
+    }
 
     QVERIFY2(plugin.waitForExit(120000), qPrintable(box.log()));
     QCOMPARE(plugin.process().exitCode(), 0);
     QTRY_VERIFY_WITH_TIMEOUT(!box.agentReport().isEmpty(), 30000);
     const QJsonObject report = box.agentReport();
     QCOMPARE(report.value(QStringLiteral("arguments")).toVariant().toStringList(), agentArguments);
-    const QString host = installerHost ? m_service.host() : DataCentres::hostForCode(QStringLiteral("in"));
     QCOMPARE(report.value(QStringLiteral("joinDetails")).toString(),
-             joinDetails(key, host, QStringLiteral("tok-1"), dc));
+             joinDetails(key, m_service.host(), QStringLiteral("tok-1"), dc));
     QCOMPARE(m_service.record().count(QStringLiteral("GET /api/v2/agent/check_update?agent_version=") +
                                       QStringLiteral(ORVO_AGENT_VERSION) + QStringLiteral("&agent=mac%2032 HTTP")),
              installerHost ? 1 : 0);
@@ -317,6 +335,127 @@ void TestEndToEnd::failedDownloadKeepsProgressWindow()
     QCOMPARE(plugin.process().exitCode(), 0);
     QVERIFY(endsWithClosingBanner(box.log()));
     QCOMPARE(box.log().count(QStringLiteral("OrvoPlugin App terminated")), 1);
+}
+
+namespace {
+
+// The service's answers on the download road, with options for the agent check and for the image.
+QByteArray downloadRoad(const QJsonObject& check, const QJsonObject& image)
+{
+    QJsonObject agent{{QStringLiteral("update_needed"), true}, {QStringLiteral("download_url"), QString()}};
+    QJsonObject agentImage{{QStringLiteral("file"), QStringLiteral(ORVO_AGENT_IMAGE)}};
+    for (auto it = check.begin(); it != check.end(); ++it) {
+        agent.insert(it.key(), it.value());
+    }
+    for (auto it = image.begin(); it != image.end(); ++it) {
+        agentImage.insert(it.key(), it.value());
+    }
+    return QJsonDocument(QJsonObject{{QStringLiteral("plugin"), QJsonObject{{QStringLiteral("update"), false}}},
+                                     {QStringLiteral("agent"), agent},
+                                     {QStringLiteral("agentImage"), agentImage}})
+        .toJson();
+}
+
+} // namespace
+
+void TestEndToEnd::failureThenRetry_data()
+{
+    QTest::addColumn<QJsonObject>("check");   // the agent check's fault until Retry
+    QTest::addColumn<QJsonObject>("image");   // the image's fault until Retry
+    QTest::addColumn<QJsonObject>("retried"); // the image's answer to Retry
+    QTest::addColumn<bool>("hangingTool");    // a disk-image tool that never exits until Retry
+    QTest::addColumn<QString>("message");     // what the window says, in part
+    QTest::addColumn<QString>("range");       // the Range request Retry makes ("kept": from the kept part)
+    const qint64 size = QFileInfo(QStringLiteral(ORVO_AGENT_IMAGE)).size();
+    const QJsonObject cut{{QStringLiteral("drop_after"), size * 2 / 5}};
+    const QString interrupted = QStringLiteral("The download of the support app was interrupted.");
+    const QString unreachable = QStringLiteral("The Orvo Wendra service could not be reached");
+    QTest::newRow("download cut: Retry resumes")
+        << QJsonObject() << cut << QJsonObject() << false << interrupted << "kept";
+    QTest::newRow("download cut: 200 to the Range starts over")
+        << QJsonObject() << cut << QJsonObject{{QStringLiteral("ignore_range"), true}} << false << interrupted
+        << "kept";
+    QTest::newRow("agent check 503") << QJsonObject{{QStringLiteral("status"), 503}} << QJsonObject() << QJsonObject()
+                                     << false << unreachable << "";
+    QTest::newRow("agent check not JSON") << QJsonObject{{QStringLiteral("body"), QStringLiteral("<html>busy</html>")}}
+                                          << QJsonObject() << QJsonObject() << false << unreachable << "";
+    QTest::newRow("disk-image tool hangs")
+        << QJsonObject() << QJsonObject() << QJsonObject() << true << "The support app's package could not be opened."
+        << "";
+}
+
+void TestEndToEnd::failureThenRetry()
+{
+    QFETCH(QJsonObject, check);
+    QFETCH(QJsonObject, image);
+    QFETCH(QJsonObject, retried);
+    QFETCH(bool, hangingTool);
+    QFETCH(QString, message);
+    QFETCH(QString, range);
+    Sandbox box;
+    const QString tool = box.root(QStringLiteral("usr/bin/hdiutil"));
+    if (hangingTool) {
+        QFile::remove(tool);
+        QFile script(tool);
+        QVERIFY(script.open(QIODevice::WriteOnly) && script.write("#!/bin/sh\nexec sleep 600\n") > 0);
+        script.close();
+        QVERIFY(script.setPermissions(script.permissions() | QFileDevice::ExeOwner));
+    }
+    m_service.configure(downloadRoad(check, image));
+    QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), m_service.host(), QStringLiteral("eu"),
+                          QStringLiteral("tok-7")));
+    ChildProcess plugin;
+    // The tool's bound, short so the row does not wait two minutes.
+    QVERIFY(startPlugin(plugin, box, {}, QStringLiteral(ORVO_TEST_BUNDLE_EXECUTABLE),
+                        {QStringLiteral("ORVO_HDIUTIL_TIMEOUT_MS=%1").arg(hangingTool ? 1500 : 120000)}));
+    QVERIFY(join(plugin, QStringLiteral("987654321"), QStringLiteral("Flo")));
+
+    QTRY_VERIFY_WITH_TIMEOUT(box.log().contains(QStringLiteral("-[JoinProgressWindow showFailure:] : ") + message),
+                             60000);
+    QCOMPARE(box.log().contains(QStringLiteral("did not exit in time and was stopped")), hangingTool);
+    QVERIFY(plugin.process().state() == QProcess::Running);
+    QVERIFY(box.agentReport().isEmpty());
+    const QString part = box.agentFolder() + QStringLiteral("OrvoMac.dmg.part");
+    const qint64 kept = QFileInfo(part).size();
+    QCOMPARE(kept > 0, !range.isEmpty());
+
+    // The service answers again (and the tool works); Return in the progress window presses Retry.
+    m_service.configure(downloadRoad({}, retried));
+    if (hangingTool) {
+        QVERIFY(QFile::remove(tool) && QFile::copy(QStringLiteral(ORVO_HDIUTIL_STANDIN), tool));
+    }
+    const QString progress = m_x.findWindow(progressTitle, plugin.processId());
+    QVERIFY(m_x.key(progress, QStringLiteral("Return")));
+    QVERIFY2(plugin.waitForExit(120000), qPrintable(box.log()));
+    QCOMPARE(plugin.process().exitCode(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!box.agentReport().isEmpty(), 30000);
+    QCOMPARE(box.agentReport().value(QStringLiteral("arguments")).toVariant().toStringList(), agentArguments);
+    const QString record = m_service.record();
+    QCOMPARE(record.contains(QStringLiteral("Range: ")), !range.isEmpty());
+    if (!range.isEmpty()) {
+        QVERIFY2(record.contains(QStringLiteral("Range: bytes=%1-").arg(kept)), qPrintable(record));
+    }
+    QVERIFY(!QFile::exists(part));
+    QVERIFY(!QFile::exists(box.agentFolder() + QStringLiteral("OrvoMac.dmg")));
+    QVERIFY(endsWithClosingBanner(box.log()));
+}
+
+void TestEndToEnd::closeBoxDuringSlowCheck()
+{
+    Sandbox box;
+    m_service.configure(downloadRoad({{QStringLiteral("delay_ms"), 60000}}, {}));
+    QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), m_service.host(), QStringLiteral("eu"),
+                          QString()));
+    ChildProcess plugin;
+    QVERIFY(startPlugin(plugin, box));
+    QVERIFY(join(plugin, QStringLiteral("987654321"), QStringLiteral("Gus")));
+    QTRY_VERIFY_WITH_TIMEOUT(m_service.record().contains(QStringLiteral("GET /api/v2/agent/check_update")), 30000);
+    const QString progress = m_x.findWindow(progressTitle, plugin.processId());
+    QVERIFY(m_x.close(progress));
+    // Well inside the minute the service holds its answer back.
+    QVERIFY2(plugin.waitForExit(20000), qPrintable(box.log()));
+    QCOMPARE(plugin.process().exitCode(), 0);
+    QVERIFY(endsWithClosingBanner(box.log()));
 }
 
 void TestEndToEnd::selfUpdateAtExit()

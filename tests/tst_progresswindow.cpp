@@ -1,3 +1,4 @@
+#include "Handlers/ByteCountText.h"
 #include "Handlers/JoinProgressWindow.h"
 #include "Platform/Application.h"
 #include "Platform/NotificationCenter.h"
@@ -6,6 +7,7 @@
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QtTest>
 
 class TestProgressWindow : public QObject
@@ -20,6 +22,9 @@ private slots:
     void windowSetUp();
     void closeWindowPostsOnceAndLeavesQuitting();
     void closeBoxPostsAndTerminates();
+    void byteText_data();
+    void byteText();
+    void phasesFailureAndRetry();
 
 private:
     QList<const void*> m_posts;
@@ -114,6 +119,78 @@ void TestProgressWindow::closeBoxPostsAndTerminates()
     QCOMPARE(controller->progress()->maximum(), 1); // stopped
     QVERIFY(capture.text().contains(
         QStringLiteral("-[JoinProgressWindow windowShouldClose:] : Terminating Orvo Wendra Customer Plugin App\n")));
+}
+
+void TestProgressWindow::byteText_data()
+{
+    QTest::addColumn<qint64>("received");
+    QTest::addColumn<qint64>("expected");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("total unknown") << qint64(12'400'000) << qint64(-1) << "12.4 MB";
+    QTest::newRow("nothing yet") << qint64(0) << qint64(96'000'000) << "0.0 MB of 96.0 MB (0%)";
+    QTest::newRow("percent rounded down") << qint64(12'400'000) << qint64(96'000'000) << "12.4 MB of 96.0 MB (12%)";
+    QTest::newRow("half a tenth rounds up") << qint64(12'450'000) << qint64(-1) << "12.5 MB";
+    QTest::newRow("just under a tenth") << qint64(12'449'999) << qint64(-1) << "12.4 MB";
+    QTest::newRow("100 MiB, one byte short")
+        << qint64(104'857'599) << qint64(104'857'600) << "104.9 MB of 104.9 MB (99%)";
+    QTest::newRow("complete") << qint64(104'857'600) << qint64(104'857'600) << "104.9 MB of 104.9 MB (100%)";
+    QTest::newRow("more than announced") << qint64(2'000'000) << qint64(1'000'000) << "2.0 MB of 1.0 MB (100%)";
+    QTest::newRow("empty file") << qint64(0) << qint64(0) << "0.0 MB of 0.0 MB (100%)";
+    QTest::newRow("gigabytes") << qint64(12'345'678'901) << qint64(-1) << "12345.7 MB";
+}
+
+void TestProgressWindow::byteText()
+{
+    QFETCH(qint64, received);
+    QFETCH(qint64, expected);
+    QFETCH(QString, text);
+    QCOMPARE(ByteCountText::progress(received, expected), text);
+}
+
+void TestProgressWindow::phasesFailureAndRetry()
+{
+    JoinProgressWindow* controller = JoinProgressWindow::getInstance();
+    controller->showWindow(nullptr);
+    QWidget* window = controller->loadedWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QLabel* phase = controller->phaseLabel();
+    QProgressBar* bar = controller->progress();
+    QPushButton* retry = controller->retryButton();
+
+    controller->showPhase(JoinProgressWindow::Phase::Downloading);
+    QCOMPARE(bar->maximum(), 0);
+    controller->showDownloadProgress(12'400'000, 96'000'000);
+    QCOMPARE(phase->text(), QStringLiteral("Downloading the support app: 12.4 MB of 96.0 MB (12%)"));
+    QCOMPARE(bar->maximum(), 100);
+    QCOMPARE(bar->value(), 12);
+    controller->showDownloadProgress(5'000'000, -1);
+    QCOMPARE(bar->maximum(), 0); // running while the total is unknown
+    QVERIFY(!retry->isVisible());
+
+    // The background plugin download's failure is not the join's.
+    int retries = 0;
+    const int downloader = 0;
+    controller->watchDownload(
+        &downloader, [] { return QStringLiteral("The download stopped."); }, [&retries] { ++retries; });
+    const int otherDownloader = 0;
+    NotificationCenter::defaultCenter().post(QStringLiteral("RetryDMGDownloadig"), &otherDownloader);
+    QVERIFY(!controller->isShowingFailure());
+    NotificationCenter::defaultCenter().post(QStringLiteral("RetryDMGDownloadig"), &downloader);
+    QVERIFY(controller->isShowingFailure());
+    QCOMPARE(phase->text(), QStringLiteral("The download stopped."));
+    QVERIFY(retry->isVisible() && retry->isDefault());
+    QVERIFY(!bar->isVisible() && !controller->infoLabel()->isVisible());
+    controller->showDownloadProgress(6'000'000, -1); // a late report leaves the failure shown
+    QCOMPARE(phase->text(), QStringLiteral("The download stopped."));
+
+    // Return presses Retry, once.
+    QTest::keyClick(window, Qt::Key_Return);
+    QTRY_COMPARE(retries, 1);
+    QVERIFY(!controller->isShowingFailure() && !retry->isVisible());
+    QVERIFY(bar->isVisible() && controller->infoLabel()->isVisible());
+    QTest::keyClick(window, Qt::Key_Return); // nothing offered, nothing pressed
+    QCOMPARE(retries, 1);
+    QVERIFY(!controller->isShowingFailure());
 }
 
 QTEST_MAIN(TestProgressWindow)

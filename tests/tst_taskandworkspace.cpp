@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -26,6 +27,8 @@ private slots:
     void exitStatus();
     void programThatCannotStart_data();
     void programThatCannotStart();
+    void boundedWait_data();
+    void boundedWait();
     void launch_data();
     void launch();
 
@@ -110,6 +113,38 @@ void TestTaskAndWorkspace::programThatCannotStart()
     QVERIFY_THROWS_EXCEPTION(PlatformException, task.launch());
     task.waitUntilExit(); // returns at once
     QVERIFY_THROWS_EXCEPTION(PlatformException, task.terminationStatus());
+}
+
+void TestTaskAndWorkspace::boundedWait_data()
+{
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<bool>("inTime");
+    QTest::addColumn<int>("status");
+    QTest::newRow("exits in time") << QByteArray("exit 3") << true << 3;
+    // exec, so the shell's own child does not outlive the stop.
+    QTest::newRow("hangs, stops on SIGTERM") << QByteArray("touch \"$0.ready\"\nexec sleep 600") << false << SIGTERM;
+    QTest::newRow("hangs, ignores SIGTERM")
+        << QByteArray("trap '' TERM\ntouch \"$0.ready\"\nwhile :; do sleep 0.05; done") << false << SIGKILL;
+}
+
+void TestTaskAndWorkspace::boundedWait()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(bool, inTime);
+    QFETCH(int, status);
+    const QString tool = m_dir.filePath(QStringLiteral("root/usr/bin/tool"));
+    QFile::remove(tool + QStringLiteral(".ready"));
+    QVERIFY(writeFile(tool, "#!/bin/sh\n" + script + '\n', 0755));
+    Task task;
+    task.setLaunchPath(QStringLiteral("/usr/bin/tool"));
+    task.launch();
+    if (!inTime) {
+        // Stopped only once it has set itself up, so the row tests the stop and not the start.
+        QTRY_VERIFY(QFile::exists(tool + QStringLiteral(".ready")));
+    }
+    QCOMPARE(task.waitUntilExit(inTime ? std::chrono::minutes(1) : std::chrono::milliseconds(200)), inTime);
+    QCOMPARE(task.timedOut(), !inTime);
+    QCOMPARE(task.terminationStatus(), status);
 }
 
 void TestTaskAndWorkspace::launch_data()

@@ -86,13 +86,12 @@ bool ApiHandler::agentCheckUpdate()
         if (!body) {
             return;
         }
-        handleAgentReplyBody(*body);
-        result = true;
+        result = handleAgentReplyBody(*body);
     });
     return result;
 }
 
-void ApiHandler::handleAgentReplyBody(const QByteArray& body)
+bool ApiHandler::handleAgentReplyBody(const QByteArray& body)
 {
     const char* fullName = "-[ApiHandler agentCheckUpdate]";
     SessionDetails* session = SessionDetails::getInstance();
@@ -122,6 +121,12 @@ void ApiHandler::handleAgentReplyBody(const QByteArray& body)
             }
         }
     }
+    if (!agent) {
+        // The join cannot tell from such a reply whether the agent must be fetched.
+        Log::write("%s : Reply without the agent's details", fullName);
+        return false;
+    }
+    return true;
 }
 
 bool ApiHandler::pluginUpdateCheckApi()

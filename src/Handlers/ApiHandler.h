@@ -10,16 +10,17 @@ public:
     // The single instance, created on first use.
     static ApiHandler* getInstance();
 
-    // Asks whether the installed agent must be fetched, and where from. YES on status 200 and a reply handled
-    // without an exception.
+    // Asks whether the installed agent must be fetched, and where from. YES on status 200 and a reply that
+    // carries the agent's details, handled without an exception.
     bool agentCheckUpdate();
     // Asks whether a newer plugin exists; when one does, hands over to the plugin updater. YES on status 200 and
     // a reply handled without an exception.
     bool pluginUpdateCheckApi();
 
     // What a status-200 reply body of each check sets in the session record; raises PlatformException when the
-    // body has the wrong shape (the check's guard logs it). The checks call these after the exchange.
-    static void handleAgentReplyBody(const QByteArray& body);
+    // body has the wrong shape (the check's guard logs it). The checks call these after the exchange. The agent's
+    // is false when the body holds no "AGENT" object under "representation" (not JSON, or either key missing).
+    static bool handleAgentReplyBody(const QByteArray& body);
     static void handlePluginReplyBody(const QByteArray& body);
 
 private:

@@ -1,5 +1,6 @@
 #include "Handlers/JoinProgressWindow.h"
 
+#include "Handlers/ByteCountText.h"
 #include "Platform/Application.h"
 #include "Platform/ExceptionGuard.h"
 #include "Platform/Log.h"
@@ -7,11 +8,17 @@
 #include "Platform/Window.h"
 #include "ui_JoinProgressWindow.h"
 
+#include <QAccessible>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMutex>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -19,6 +26,29 @@ JoinProgressWindow* joinProgressObj = nullptr;
 QMutex classLock;
 
 const QString terminateNotification = QStringLiteral("OrvoPluginTerminate");
+const QString downloadFailedNotification = QStringLiteral("RetryDMGDownloadig");
+
+QString phaseText(JoinProgressWindow::Phase phase)
+{
+    switch (phase) {
+    case JoinProgressWindow::Phase::CheckingService:
+        return QStringLiteral("Checking with the Orvo Wendra service ...");
+    case JoinProgressWindow::Phase::Downloading:
+        return QStringLiteral("Downloading the support app ...");
+    case JoinProgressWindow::Phase::Installing:
+        return QStringLiteral("Installing the support app ...");
+    case JoinProgressWindow::Phase::StartingAgent:
+        return QStringLiteral("Starting the support app ...");
+    }
+    return QString();
+}
+
+// Screen readers speak the label's new text.
+void announce(QLabel* label)
+{
+    QAccessibleEvent event(label, QAccessible::Alert);
+    QAccessible::updateAccessibility(&event);
+}
 
 // A busy indicator runs while its range is empty.
 void startAnimation(QProgressBar* progress)
@@ -34,7 +64,11 @@ void stopAnimation(QProgressBar* progress)
 
 } // namespace
 
-JoinProgressWindow::JoinProgressWindow() : WindowController(QStringLiteral("JoinProgressWindow")) {}
+JoinProgressWindow::JoinProgressWindow() : WindowController(QStringLiteral("JoinProgressWindow"))
+{
+    NotificationCenter::defaultCenter().addObserver(this, downloadFailedNotification, nullptr,
+                                                    [this](const Notification& n) { downloadFailed(n.object); });
+}
 
 JoinProgressWindow* JoinProgressWindow::getInstance()
 {
@@ -65,6 +99,20 @@ void JoinProgressWindow::loadWindowLayout(QWidget* window)
     setOrvoJoinWindow(window);
     setInfoLabel(layout.infoLabel);
     setProgress(layout.progress);
+    m_phaseLabel = layout.phaseLabel;
+    m_retryButton = layout.retryButton;
+    m_retryButton->setDefault(true);
+    m_retryButton->hide();
+    connect(m_retryButton, &QPushButton::clicked, this, &JoinProgressWindow::retryButtonAction);
+    // Return and Enter press Retry wherever the focus is, as a default button does; only while Retry is offered.
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+        auto* shortcut = new QShortcut(key, window);
+        connect(shortcut, &QShortcut::activated, this, [this] {
+            if (m_retryButton->isVisible()) {
+                m_retryButton->animateClick();
+            }
+        });
+    }
 }
 
 void JoinProgressWindow::windowDidLoad()
@@ -123,6 +171,113 @@ bool JoinProgressWindow::windowShouldClose(QWidget* window)
         Application::terminate();
     });
     return true;
+}
+
+void JoinProgressWindow::showPhase(Phase phase)
+{
+    ExceptionGuard::run("-[JoinProgressWindow showPhase:]", [&] {
+        window();
+        leaveFailure();
+        startAnimation(m_progress);
+        m_phaseLabel->setText(phaseText(phase));
+        announce(m_phaseLabel);
+    });
+}
+
+void JoinProgressWindow::showDownloadProgress(qint64 received, qint64 expected)
+{
+    ExceptionGuard::run("-[JoinProgressWindow showDownloadProgress:]", [&] {
+        window();
+        if (m_retry) {
+            return;
+        }
+        const int percent = ByteCountText::percent(received, expected);
+        if (percent < 0) {
+            startAnimation(m_progress);
+        } else {
+            m_progress->setRange(0, 100);
+            m_progress->setValue(percent);
+        }
+        // Not announced: a screen reader reads the bar's value when asked.
+        m_phaseLabel->setText(QStringLiteral("Downloading the support app: ") +
+                              ByteCountText::progress(received, expected));
+    });
+}
+
+void JoinProgressWindow::showFailure(const QString& message, std::function<void()> retry)
+{
+    const char* fullName = "-[JoinProgressWindow showFailure:]";
+    ExceptionGuard::run(fullName, [&] {
+        Log::write("%s : %@", fullName, message);
+        QWidget* window = this->window();
+        m_retry = std::move(retry);
+        m_infoLabel->hide();
+        m_progress->hide();
+        m_phaseLabel->setText(message);
+        m_retryButton->show();
+        m_retryButton->setFocus();
+        announce(m_phaseLabel);
+        if (!window->isVisible()) {
+            showWindow(this);
+        }
+    });
+}
+
+bool JoinProgressWindow::isShowingFailure() const
+{
+    return static_cast<bool>(m_retry);
+}
+
+void JoinProgressWindow::watchDownload(const void* downloader, std::function<QString()> failureMessage,
+                                       std::function<void()> retry)
+{
+    m_watchedDownloader = downloader;
+    m_downloadFailureMessage = std::move(failureMessage);
+    m_downloadRetry = std::move(retry);
+}
+
+void JoinProgressWindow::downloadFailed(const void* downloader)
+{
+    if (!downloader || downloader != m_watchedDownloader || !m_downloadRetry) {
+        return;
+    }
+    showFailure(m_downloadFailureMessage ? m_downloadFailureMessage() : QString(), m_downloadRetry);
+}
+
+void JoinProgressWindow::retryButtonAction()
+{
+    const char* fullName = "-[JoinProgressWindow retryButtonAction:]";
+    ExceptionGuard::run(fullName, [&] {
+        if (!m_retry) {
+            return;
+        }
+        // Taken now, so a second press before the step restarts does nothing.
+        std::function<void()> retry = std::exchange(m_retry, nullptr);
+        Log::write("%s : Retry", fullName);
+        leaveFailure();
+        // From the event loop, so the step does not run inside the key or click that asked for it.
+        QTimer::singleShot(0, this, [retry] { retry(); });
+    });
+}
+
+void JoinProgressWindow::leaveFailure()
+{
+    m_retry = nullptr;
+    if (m_retryButton) {
+        m_retryButton->hide();
+        m_infoLabel->show();
+        m_progress->show();
+    }
+}
+
+QLabel* JoinProgressWindow::phaseLabel() const
+{
+    return m_phaseLabel;
+}
+
+QPushButton* JoinProgressWindow::retryButton() const
+{
+    return m_retryButton;
 }
 
 QWidget* JoinProgressWindow::orvoJoinWindow() const

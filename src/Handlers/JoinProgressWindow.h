@@ -5,22 +5,49 @@
 #include <QPointer>
 #include <QRect>
 
+#include <functional>
+
 class QLabel;
 class QProgressBar;
+class QPushButton;
 
-// The small window with a running busy indicator shown while a join is under way. Taking it down asks the plugin
-// to quit; its close box quits at once.
+// The small window shown while a join is under way: the waiting message, the step under way with its progress,
+// and, when a step failed, a plain message with Retry. Taking it down asks the plugin to quit; its close box quits
+// at once.
 class JoinProgressWindow : public WindowController
 {
     Q_OBJECT
 
 public:
+    // The steps of a join the window names.
+    enum class Phase
+    {
+        CheckingService,
+        Downloading,
+        Installing,
+        StartingAgent
+    };
+
     // The shared instance, created on first use; nothing when creating it failed.
     static JoinProgressWindow* getInstance();
 
     void showWindow(QObject* sender) override;
     // Hides the window and posts "OrvoPluginTerminate"; the quitting is left to its observer.
     void closeWindow();
+
+    // Names phase on the second line with a running bar, leaving any failure shown; announced to screen readers.
+    void showPhase(Phase phase);
+    // The download's bytes so far of expected (-1: unknown, the bar then keeps running).
+    void showDownloadProgress(qint64 received, qint64 expected);
+    // The failure state: message in place of the progress, announced, and Retry, the window's default button,
+    // which runs retry once.
+    void showFailure(const QString& message, std::function<void()> retry);
+    bool isShowingFailure() const;
+    // The downloader whose "RetryDMGDownloadig" the window answers with showFailure(failureMessage(), retry); the
+    // notification from any other object (the background plugin download) leaves the window as it is.
+    void watchDownload(const void* downloader, std::function<QString()> failureMessage, std::function<void()> retry);
+    // Retry's action: leaves the failure state and runs the failed step again (from the event loop).
+    void retryButtonAction();
 
     // Where a window of frame w goes on a screen of frame s: the centre, from the screen's size alone (its origin
     // is not added).
@@ -32,6 +59,8 @@ public:
     void setInfoLabel(QLabel* label);
     QProgressBar* progress() const;
     void setProgress(QProgressBar* progress);
+    QLabel* phaseLabel() const;
+    QPushButton* retryButton() const;
 
 protected:
     void loadWindowLayout(QWidget* window) override;
@@ -41,7 +70,16 @@ protected:
 private:
     JoinProgressWindow();
 
+    void downloadFailed(const void* downloader);
+    void leaveFailure();
+
     QPointer<QWidget> m_orvoJoinWindow;
     QPointer<QLabel> m_infoLabel;
     QProgressBar* m_progress = nullptr;
+    QPointer<QLabel> m_phaseLabel;
+    QPointer<QPushButton> m_retryButton;
+    std::function<void()> m_retry;
+    const void* m_watchedDownloader = nullptr;
+    std::function<QString()> m_downloadFailureMessage;
+    std::function<void()> m_downloadRetry;
 };

@@ -1,5 +1,6 @@
 #include "Handlers/OrvoAppUpgrader.h"
 
+#include "Handlers/ApiHandler.h"
 #include "Handlers/JoinProgressWindow.h"
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Objects/SessionDetails.h"
@@ -35,6 +36,46 @@ void resetInstalledAgentCheck(const QString& path = QString())
 
 // The file carries the customer token.
 constexpr mode_t ownerOnlyFile = 0600;
+
+const QString checkFailedMessage =
+    QStringLiteral("The Orvo Wendra service could not be reached or gave no usable answer. Check your internet "
+                   "connection, then press Retry.");
+const QString launchFailedMessage =
+    QStringLiteral("The support app could not be started. Press Retry; if it happens again, tell your technician.");
+
+// The progress window follows the download and answers its failure with Retry.
+void watchAndStartDownload(OrvoDmgDownloader* downloader)
+{
+    if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
+        progress->showPhase(JoinProgressWindow::Phase::Downloading);
+        progress->watchDownload(
+            downloader, [downloader] { return downloader->failureMessage(); },
+            [] { OrvoAppUpgrader::getInstance()->retryAgentDownload(); });
+    }
+    downloader->startDownLoadingOrvoMacDmg();
+}
+
+// The installed agent's launch; the plugin quits once it has started, else the window offers Retry.
+void launchInstalledAgent()
+{
+    JoinProgressWindow* progress = JoinProgressWindow::getInstance();
+    if (progress) {
+        progress->showPhase(JoinProgressWindow::Phase::StartingAgent);
+    }
+    const QString launchPath = Paths::appendingPathComponent(WorkingFolders::agentFolder(), QStringLiteral("Orvo.app"));
+    // One that did not verify counts as not there: it is not launched.
+    const bool launched = OrvoAppUpgrader::getInstance()->verifyInstalledAgent() &&
+                          orvoDmgDownloader->workspaceLaunchApplication(launchPath);
+    resetInstalledAgentCheck();
+    if (!progress) {
+        return;
+    }
+    if (launched) {
+        progress->closeWindow();
+    } else {
+        progress->showFailure(launchFailedMessage, [] { launchInstalledAgent(); });
+    }
+}
 
 } // namespace
 
@@ -94,6 +135,35 @@ bool OrvoAppUpgrader::verifyInstalledAgent()
     return verified;
 }
 
+void OrvoAppUpgrader::agentCheckThenUpdate()
+{
+    ExceptionGuard::run("-[OrvoAppUpgrader agentCheckThenUpdate]", [&] {
+        JoinProgressWindow* progress = JoinProgressWindow::getInstance();
+        if (progress) {
+            progress->showPhase(JoinProgressWindow::Phase::CheckingService);
+        }
+        // The installed agent's version goes to the service only once that agent has verified.
+        verifyInstalledAgent();
+        // Without an answer the decision would take the installed-agent road whatever is installed.
+        if (!ApiHandler::getInstance()->agentCheckUpdate() && progress) {
+            progress->showFailure(checkFailedMessage, [this] { agentCheckThenUpdate(); });
+            return;
+        }
+        orvoAppUpdater();
+    });
+}
+
+void OrvoAppUpgrader::retryAgentDownload()
+{
+    ExceptionGuard::run("-[OrvoAppUpgrader retryAgentDownload]", [&] {
+        if (orvoDmgDownloader) {
+            orvoDmgDownloader->deleteLater();
+        }
+        orvoDmgDownloader = new OrvoDmgDownloader;
+        watchAndStartDownload(orvoDmgDownloader);
+    });
+}
+
 void OrvoAppUpgrader::orvoAppUpdater()
 {
     const char* fullName = "-[OrvoAppUpgrader orvoAppUpdater]";
@@ -109,16 +179,7 @@ void OrvoAppUpgrader::orvoAppUpdater()
         if (!SessionDetails::getInstance()->isUpdateNeeded()) {
             Log::write("%s : This mac has latest Orvo App", fullName);
             modifyOrvoJoinDetails();
-            const QString launchPath =
-                Paths::appendingPathComponent(WorkingFolders::agentFolder(), QStringLiteral("Orvo.app"));
-            // One that did not verify counts as not there: it is not launched.
-            if (verifyInstalledAgent()) {
-                orvoDmgDownloader->workspaceLaunchApplication(launchPath);
-            }
-            resetInstalledAgentCheck();
-            if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
-                progress->closeWindow();
-            }
+            launchInstalledAgent();
         } else {
             Log::write("%s : Updated Orvo App Version Available in Server..", fullName);
             // Taken away in one rename, so a kill part-way leaves no torn agent behind.
@@ -127,7 +188,9 @@ void OrvoAppUpgrader::orvoAppUpdater()
                 SiblingInstall::remove(removalPath);
             }
             modifyOrvoJoinDetails();
-            orvoDmgDownloader->startDownLoadingOrvoMacDmg();
+            // A part left by an earlier run may belong to another image; only a retry in this run resumes.
+            OrvoDmgDownloader::removePartialImage();
+            watchAndStartDownload(orvoDmgDownloader);
         }
     });
 }

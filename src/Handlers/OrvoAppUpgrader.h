@@ -14,9 +14,15 @@ public:
     // Waits for the check orvoAppVersionCheck started. An agent that did not verify counts as not installed: its
     // version becomes "0", with one line saying why. True when it verified; false too when there was none.
     bool verifyInstalledAgent();
+    // The join's agent steps: verifyInstalledAgent, the agent update check, then orvoAppUpdater. A failed check leaves
+    // the progress window with its message and Retry, which runs this again.
+    void agentCheckThenUpdate();
     // Acts on the agent update check: launches the installed agent and closes the progress window, or removes the
-    // old agent and starts the download of a new one. The join-details file is written first either way.
+    // old agent and starts the download of a new one. The join-details file is written first either way. A launch
+    // that fails is shown with Retry, which launches again.
     void orvoAppUpdater();
+    // Retry of a failed agent download: a new download that goes on from the part already fetched.
+    void retryAgentDownload();
     // Writes "orvojoindetails.conf" in the agent folder from the session record, replacing an older one.
     void modifyOrvoJoinDetails();
 

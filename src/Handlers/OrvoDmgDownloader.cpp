@@ -1,6 +1,7 @@
 #include "Handlers/OrvoDmgDownloader.h"
 
 #include "Handlers/JoinProgressWindow.h"
+#include "Handlers/OrvoAppUpgrader.h"
 #include "Objects/SessionDetails.h"
 #include "Objects/WorkingFolders.h"
 #include "Platform/CodeSignature.h"
@@ -16,11 +17,56 @@
 #include "Platform/UrlText.h"
 #include "Platform/Workspace.h"
 
+#include <functional>
+#include <utility>
+
 using namespace std::chrono_literals;
 
 namespace {
 
 constexpr auto downloadIdleTimeout = 240s;
+constexpr auto hdiutilBound = 2min;
+
+const QString installFailedMessage = QStringLiteral(
+    "The support app's package could not be opened. Press Retry; if it happens again, tell your technician.");
+const QString agentInTheWayMessage =
+    QStringLiteral("An older copy of the support app is in the way and could not be replaced. Quit the support app "
+                   "if it is running, then press Retry.");
+const QString launchFailedMessage =
+    QStringLiteral("The support app could not be started. Press Retry; if it happens again, tell your technician.");
+const QString refusedMessage = QStringLiteral(
+    "The downloaded support app did not pass its safety check and was not installed. Press Retry to download it "
+    "again.");
+const QString notInstalledMessage =
+    QStringLiteral("The support app could not be installed on this Mac. Free some disk space, then press Retry.");
+const QString volumeInUseMessage = QStringLiteral(
+    "The support app's package is still open from an earlier attempt. Press Retry; if it happens again, restart "
+    "this Mac.");
+
+// Retry of a step whose image cannot be trusted or used: it is fetched anew.
+void retryDownload()
+{
+    OrvoAppUpgrader::getInstance()->retryAgentDownload();
+}
+
+void showPhase(JoinProgressWindow::Phase phase)
+{
+    if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
+        progress->showPhase(phase);
+    }
+}
+
+void showFailure(const QString& message, std::function<void()> retry)
+{
+    if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
+        progress->showFailure(message, std::move(retry));
+    }
+}
+
+QString imagePath()
+{
+    return Paths::appendingPathComponent(WorkingFolders::agentFolder(), QStringLiteral("OrvoMac.dmg//"));
+}
 
 QString inAgentFolder(const char* name)
 {
@@ -50,8 +96,51 @@ int OrvoDmgDownloader::runHdiutil(const QStringList& arguments)
     task.setLaunchPath(QStringLiteral("/usr/bin/hdiutil"));
     task.setArguments(arguments);
     task.launch();
-    task.waitUntilExit();
+    if (!task.waitUntilExit(Task::boundFromEnvironment("ORVO_HDIUTIL_TIMEOUT_MS", hdiutilBound))) {
+        Log::write("%s : /usr/bin/hdiutil %@ did not exit in time and was stopped", "+[OrvoDmgDownloader runHdiutil:]",
+                   arguments.join(QLatin1Char(' ')));
+    }
     return task.terminationStatus();
+}
+
+void OrvoDmgDownloader::removePartialImage()
+{
+    FileManager& manager = FileManager::defaultManager();
+    const QString partial = UrlDownload::partialPathFor(imagePath());
+    if (manager.fileExists(partial)) {
+        manager.removeItem(partial);
+    }
+}
+
+QString OrvoDmgDownloader::messageForError(const DownloadError& error)
+{
+    if (error.httpStatus != 0) {
+        return QStringLiteral("The service could not provide the support app (error %1). Press Retry; if it "
+                              "happens again, tell your technician.")
+            .arg(error.httpStatus);
+    }
+    switch (error.code) {
+    case -3000:
+    case -3003:
+    case -3005:
+        return QStringLiteral("The support app could not be saved on this Mac. Free some disk space, then press "
+                              "Retry.");
+    case -1001:
+        return QStringLiteral("The download of the support app stalled. Check your internet connection, then press "
+                              "Retry.");
+    case -1002:
+    case -1200:
+        return QStringLiteral("The support app's download location could not be trusted. Press Retry; if it "
+                              "happens again, tell your technician.");
+    default:
+        return QStringLiteral("The download of the support app was interrupted. Check your internet connection, "
+                              "then press Retry.");
+    }
+}
+
+QString OrvoDmgDownloader::failureMessage() const
+{
+    return m_failureMessage;
 }
 
 void OrvoDmgDownloader::startDownLoadingOrvoMacDmg()
@@ -74,11 +163,12 @@ void OrvoDmgDownloader::startDownLoadingOrvoMacDmg()
         request.setValueForHTTPHeaderField(Log::format("%@ %@", {productName, productVersion}),
                                            QStringLiteral("User-Agent"));
         const bool made = initWithRequest(request, this);
-        const QString destination =
-            Paths::appendingPathComponent(WorkingFolders::agentFolder(), QStringLiteral("OrvoMac.dmg//"));
+        const QString destination = imagePath();
         if (!made) {
             Log::write("%s : Download failed", fullName);
         }
+        // Kept so that Retry asks only for the rest.
+        setKeepsPartialFile(true);
         setDestination(destination, true);
         Log::write("destination path : %@", destination);
     });
@@ -93,7 +183,26 @@ void OrvoDmgDownloader::downloadDidBegin(UrlDownload* /*download*/)
 void OrvoDmgDownloader::downloadDidFail(UrlDownload* /*download*/, const DownloadError& error)
 {
     const char* fullName = "-[OrvoDmgDownloader download:didFailWithError:]";
-    ExceptionGuard::run(fullName, [&] { OrvoDmgDownloader::reportDownloadFailure(fullName, error, this); });
+    ExceptionGuard::run(fullName, [&] {
+        // Set first: the progress window reads it when the notification arrives.
+        m_failureMessage = messageForError(error);
+        OrvoDmgDownloader::reportDownloadFailure(fullName, error, this);
+    });
+}
+
+void OrvoDmgDownloader::downloadDidReceiveResponse(UrlDownload* /*download*/, qint64 expectedLength)
+{
+    if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
+        progress->showDownloadProgress(resumedFrom(), expectedLength);
+    }
+    m_expectedLength = expectedLength;
+}
+
+void OrvoDmgDownloader::downloadDidReceiveData(UrlDownload* /*download*/, qint64 bytesReceived)
+{
+    if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
+        progress->showDownloadProgress(bytesReceived, m_expectedLength);
+    }
 }
 
 void OrvoDmgDownloader::reportDownloadFailure(const char* fullName, const DownloadError& error, const void* downloader)
@@ -118,11 +227,12 @@ bool OrvoDmgDownloader::mountingOrvoMacDmg()
     const char* fullName = "-[OrvoDmgDownloader mountingOrvoMacDmg]";
     bool launched = false;
     ExceptionGuard::run(fullName, [&] {
+        showPhase(JoinProgressWindow::Phase::Installing);
         // Whatever is at the mount point is installed from, so it must be this image's volume and no other.
         if (!clearMountPoint(WorkingFolders::agentVolume())) {
             Log::write("%s : %@ is still attached from an earlier run; nothing installed", fullName,
                        WorkingFolders::agentVolume());
-            endWithoutInstall();
+            endWithoutInstall(volumeInUseMessage);
             return;
         }
         const int status = runHdiutil({QStringLiteral("mount"), inAgentFolder("OrvoMac.dmg")});
@@ -130,15 +240,20 @@ bool OrvoDmgDownloader::mountingOrvoMacDmg()
         if (status != 0) {
             Log::write("%s : The image was not attached; nothing installed from %@", fullName,
                        WorkingFolders::agentVolume());
-            endWithoutInstall();
+            endWithoutInstall(installFailedMessage);
             return;
         }
-        // An agent already there is not replaced; the image stays attached and the window open.
+        // An agent already there is not replaced; detached so that Retry attaches afresh.
         if (FileManager::defaultManager().fileExists(inAgentFolder("Orvo.app"))) {
+            unMountingOrvoMacDmg();
+            showFailure(agentInTheWayMessage, [this] { mountingOrvoMacDmg(); });
             return;
         }
         launched = copyAppFileAndLaunch();
-        unMountingOrvoMacDmg();
+        // An agent that did not start leaves the image attached for Retry.
+        if (launched) {
+            unMountingOrvoMacDmg();
+        }
     });
     return launched;
 }
@@ -164,7 +279,35 @@ bool OrvoDmgDownloader::copyAppFileAndLaunch()
         } else if (installed == SiblingInstall::Result::Refused) {
             Log::write("%s : Orvo.app not installed: %@", fullName, refusal);
         }
-        if (installed == SiblingInstall::Result::Installed && workspaceLaunchApplication(appPath)) {
+        if (installed != SiblingInstall::Result::Installed) {
+            Log::write("orvo app file not launched");
+            // Nothing installed: the image goes, as it may be what was refused, and Retry fetches it anew.
+            const QString image = Log::format("%@OrvoMac.dmg", {folder});
+            if (manager.fileExists(image)) {
+                manager.removeItem(image);
+            }
+            unMountingOrvoMacDmg();
+            showFailure(installed == SiblingInstall::Result::Refused ? refusedMessage : notInstalledMessage,
+                        [] { retryDownload(); });
+            return;
+        }
+        launched = launchAndFinish();
+    });
+    return launched;
+}
+
+bool OrvoDmgDownloader::launchAndFinish()
+{
+    // Part of copyAppFileAndLaunch, whose name its lines carry.
+    const char* fullName = "-[OrvoDmgDownloader copyAppFileAndLaunch]";
+    bool launched = false;
+    ExceptionGuard::run(fullName, [&] {
+        FileManager& manager = FileManager::defaultManager();
+        const QString folder = WorkingFolders::agentFolder();
+        const QString appPath = Paths::appendingPathComponent(folder, QStringLiteral("Orvo.app"));
+        showPhase(JoinProgressWindow::Phase::StartingAgent);
+        QString refusal;
+        if (workspaceLaunchApplication(appPath)) {
             launched = true;
             Log::write("%s : App Path : %@ orvo app file launched!", fullName, appPath);
             struct Tool
@@ -197,6 +340,9 @@ bool OrvoDmgDownloader::copyAppFileAndLaunch()
             }
         } else {
             Log::write("orvo app file not launched");
+            // The image stays attached, so Retry can launch again and then copy the tools.
+            showFailure(launchFailedMessage, [this] { launchAndFinish(); });
+            return;
         }
         const QString image = Log::format("%@OrvoMac.dmg", {folder});
         if (manager.fileExists(image)) {
@@ -229,16 +375,14 @@ bool OrvoDmgDownloader::clearMountPoint(const QString& volume)
     return !FileManager::defaultManager().fileExists(SystemRoot::path(volume));
 }
 
-void OrvoDmgDownloader::endWithoutInstall()
+void OrvoDmgDownloader::endWithoutInstall(const QString& message)
 {
     FileManager& manager = FileManager::defaultManager();
     const QString image = inAgentFolder("OrvoMac.dmg");
     if (manager.fileExists(image)) {
         manager.removeItem(image);
     }
-    if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
-        progress->closeWindow();
-    }
+    showFailure(message, [] { retryDownload(); });
 }
 
 bool OrvoDmgDownloader::workspaceLaunchApplication(const QString& path)

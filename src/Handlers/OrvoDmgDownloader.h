@@ -20,13 +20,20 @@ public:
     void downloadDidBegin(UrlDownload* download) override;
     void downloadDidFail(UrlDownload* download, const DownloadError& error) override;
     void downloadDidFinish(UrlDownload* download) override;
+    void downloadDidReceiveResponse(UrlDownload* download, qint64 expectedLength) override;
+    void downloadDidReceiveData(UrlDownload* download, qint64 bytesReceived) override;
+    // What the progress window tells the customer about the last failed download.
+    QString failureMessage() const;
 
     // Attaches the image, after detaching a volume an earlier run left at its mount point; installs and launches the
-    // agent unless one is already in the agent folder. Installs nothing when the image's own volume cannot be
-    // attached. True when the agent was launched.
+    // agent. True when the agent was launched. A volume that cannot be cleared or an image that cannot be attached
+    // drops the image and offers Retry, which fetches it anew; an agent already in the agent folder is left alone
+    // and Retry runs this again.
     bool mountingOrvoMacDmg();
     // Installs "Orvo.app" from the volume when it verifies, launches it, installs each companion tool that matches
-    // it, deletes the image, detaches it and closes the progress window. True when the agent was launched.
+    // it, deletes the image, detaches it and closes the progress window. True when the agent was launched. An agent
+    // refused or not installed drops the image and offers Retry, which fetches it anew; one that does not start
+    // leaves the image attached and Retry launches it again.
     bool copyAppFileAndLaunch();
     void unMountingOrvoMacDmg();
     // Launches the application bundle at path with the agent's launch arguments; YES once it has started.
@@ -34,16 +41,27 @@ public:
 
     // "-timestamps" and the fixed JSON text, the agent's two launch arguments.
     static QStringList agentLaunchArguments();
-    // Runs "/usr/bin/hdiutil" with arguments, waiting for it while the event loop runs; its exit status.
+    // Runs "/usr/bin/hdiutil" with arguments, waiting for it while the event loop runs; its exit status. A tool
+    // still running after 2 minutes (ORVO_HDIUTIL_TIMEOUT_MS overrides) is stopped and its signal returned.
     // Throws PlatformException when the tool cannot be started.
     static int runHdiutil(const QStringList& arguments);
+    // Removes the part of the image a failed download kept for resuming, when there is one.
+    static void removePartialImage();
     // Detaches what an earlier run left attached at the mount point volume; true when nothing is there afterwards.
     static bool clearMountPoint(const QString& volume);
     // What both disk-image downloaders do on a failed download: the two failure lines under fullName, then
     // "RetryDMGDownloadig" with downloader as the notification's object.
     static void reportDownloadFailure(const char* fullName, const DownloadError& error, const void* downloader);
+    // The customer's words for a failed download: what happened and what to do.
+    static QString messageForError(const DownloadError& error);
 
 private:
-    // The end of an install that found nothing to install from: the image is deleted and the window closed.
-    void endWithoutInstall();
+    // The launch of the installed agent and the rest of copyAppFileAndLaunch after it.
+    bool launchAndFinish();
+    // The end of an install that found nothing to install from: the image is deleted and the window offers Retry,
+    // which fetches it anew.
+    void endWithoutInstall(const QString& message);
+
+    QString m_failureMessage;
+    qint64 m_expectedLength = -1;
 };

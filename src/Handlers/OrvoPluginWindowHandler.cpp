@@ -1,7 +1,6 @@
 #include "Handlers/OrvoPluginWindowHandler.h"
 
 #include "FlatButton/SYFlatButton.h"
-#include "Handlers/ApiHandler.h"
 #include "Handlers/InfoWindowHandler.h"
 #include "Handlers/JoinProgressWindow.h"
 #include "Handlers/OrvoAppUpgrader.h"
@@ -334,11 +333,9 @@ void OrvoPluginWindowHandler::joinButtonAction(QObject* /*sender*/)
         SessionDetails* session = SessionDetails::getInstance();
         session->setSessionKey(sessionKey);
         session->setName(name);
-        // The installed agent's version goes to the service only once that agent has verified.
-        OrvoAppUpgrader::getInstance()->verifyInstalledAgent();
-        ApiHandler::getInstance()->agentCheckUpdate();
-        // Launching the installed agent ends the run here, through the progress window's quit notification.
-        OrvoAppUpgrader::getInstance()->orvoAppUpdater();
+        // The agent's checks, then the upgrade decision; launching the installed agent ends the run here, through
+        // the progress window's quit notification. A failure leaves the progress window offering Retry.
+        OrvoAppUpgrader::getInstance()->agentCheckThenUpdate();
         makeSessionKeyEmpty();
         close();
     });

@@ -6,8 +6,17 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
+#include <QTimer>
 
 #include <unistd.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::chrono::milliseconds stopGrace{3000};
+
+} // namespace
 
 Task::Task(QObject* parent) : QObject(parent) {}
 
@@ -54,6 +63,22 @@ void Task::launch()
 
 void Task::waitUntilExit()
 {
+    serveUntilExit(std::chrono::milliseconds::zero());
+}
+
+bool Task::waitUntilExit(std::chrono::milliseconds bound)
+{
+    m_timedOut = false;
+    serveUntilExit(std::max(bound, std::chrono::milliseconds(1)));
+    if (m_process && !m_failedToStart && m_process->state() != QProcess::NotRunning) {
+        m_timedOut = true;
+        stop();
+    }
+    return !m_timedOut;
+}
+
+void Task::serveUntilExit(std::chrono::milliseconds bound)
+{
     if (!m_process || m_failedToStart || m_process->state() == QProcess::NotRunning) {
         return;
     }
@@ -65,7 +90,32 @@ void Task::waitUntilExit()
             loop.quit();
         }
     });
+    QTimer timer;
+    if (bound.count() > 0) {
+        timer.setSingleShot(true);
+        connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        timer.start(bound);
+    }
     loop.exec();
+}
+
+void Task::stop()
+{
+    // A polite request first, so a tool holding a mount can let go of it.
+    m_process->terminate();
+    serveUntilExit(stopGrace);
+    if (m_process->state() != QProcess::NotRunning) {
+        m_process->kill();
+        // SIGKILL cannot be refused; the bound only covers a process stuck in the kernel.
+        m_process->waitForFinished(static_cast<int>(stopGrace.count()));
+    }
+}
+
+std::chrono::milliseconds Task::boundFromEnvironment(const char* variable, std::chrono::milliseconds fallback)
+{
+    bool valid = false;
+    const qint64 value = qEnvironmentVariable(variable).toLongLong(&valid);
+    return valid && value > 0 ? std::chrono::milliseconds(value) : fallback;
 }
 
 int Task::terminationStatus() const

@@ -2,6 +2,8 @@
 
 #include "Platform/Tls.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QEventLoop>
 #include <QObject>
 #include <QPointer>
@@ -18,6 +20,52 @@
 #include <vector>
 
 namespace {
+
+// Keeps keyboard and mouse input from every window while it lives, as a blocked thread would; painting, the close
+// box and timers go on. The event loop's own exclusion of input cannot serve: on X11 it holds back the window
+// manager's close request as well.
+class InputHold : public QObject
+{
+public:
+    InputHold()
+    {
+        if (QCoreApplication* application = QCoreApplication::instance()) {
+            application->installEventFilter(this);
+        }
+    }
+    ~InputHold() override
+    {
+        if (QCoreApplication* application = QCoreApplication::instance()) {
+            application->removeEventFilter(this);
+        }
+    }
+    InputHold(const InputHold&) = delete;
+    InputHold& operator=(const InputHold&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+        case QEvent::ContextMenu:
+            return true;
+        default:
+            return QObject::eventFilter(watched, event);
+        }
+    }
+};
 
 std::atomic<qint64> timeoutMs{UrlConnection::defaultTimeout.count()};
 constexpr long maximumRedirects = 16;
@@ -240,7 +288,8 @@ UrlResponse UrlConnection::sendSynchronousRequest(const std::optional<QUrl>& url
     ++waitDepth;
     const bool started = exchange.multi && curl_multi_add_handle(exchange.multi, handle) == CURLM_OK;
     if (started) {
-        exchange.loop.exec(QEventLoop::ExcludeUserInputEvents);
+        const InputHold hold;
+        exchange.loop.exec();
     }
     if (--waitDepth == 0) {
         releaseHeldCallbacks();

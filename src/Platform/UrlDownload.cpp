@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <curl/curl.h>
 #include <stdlib.h>
 
@@ -164,6 +165,13 @@ void UrlDownload::setDestination(const QString& path, bool allowOverwrite)
     m_destination = path;
     m_allowOverwrite = allowOverwrite;
     removePartialFile();
+    if (m_keepsPartialFile) {
+        if (!openKeptPartialFile()) {
+            m_setupError = std::make_unique<DownloadError>(
+                urlError(-3000, QStringLiteral("cannot create file"), QString::fromUtf8(m_transfer->url)));
+        }
+        return;
+    }
     // Beside the destination, so putting it in place is a rename on one file system.
     QByteArray partial = QFile::encodeName(path + QStringLiteral(".part-XXXXXX"));
     m_fd = ::mkstemp(partial.data());
@@ -184,7 +192,105 @@ void UrlDownload::cancel()
 {
     m_transfer.reset();
     m_ended = true;
-    removePartialFile();
+    releasePartialFile();
+}
+
+void UrlDownload::setKeepsPartialFile(bool keeps)
+{
+    m_keepsPartialFile = keeps;
+}
+
+QString UrlDownload::partialPathFor(const QString& destination)
+{
+    return destination + QStringLiteral(".part");
+}
+
+bool UrlDownload::openKeptPartialFile()
+{
+    m_partialPath = partialPathFor(m_destination);
+    // Not followed through a link: the file is written to, and the folder is the user's own.
+    m_fd = ::open(QFile::encodeName(m_partialPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (m_fd < 0) {
+        m_partialPath.clear();
+        return false;
+    }
+    struct stat info
+    {
+    };
+    if (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode) || ::lseek(m_fd, info.st_size, SEEK_SET) < 0) {
+        ::close(m_fd);
+        m_fd = -1;
+        m_partialPath.clear();
+        return false;
+    }
+    m_offset = info.st_size;
+    if (m_offset > 0 && m_transfer) {
+        askForRest();
+    }
+    return true;
+}
+
+void UrlDownload::askForRest()
+{
+    // Options are set while the handle is out of the multi handle; nothing has been sent yet.
+    curl_multi_remove_handle(m_transfer->multi, m_transfer->easy);
+    const QByteArray range = QByteArray::number(m_offset) + '-';
+    curl_easy_setopt(m_transfer->easy, CURLOPT_RANGE, range.constData());
+    curl_multi_add_handle(m_transfer->multi, m_transfer->easy);
+}
+
+bool UrlDownload::acceptResponse()
+{
+    CURL* easy = m_transfer->easy;
+    long status = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    curl_off_t length = -1;
+    curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    if (m_offset > 0 && status == 206) {
+        // "bytes FIRST-LAST/TOTAL": the rest must start where the kept part ends.
+        curl_header* header = nullptr;
+        long long first = -1;
+        long long last = -1;
+        char total[32] = {};
+        if (curl_easy_header(easy, "Content-Range", 0, CURLH_HEADER, -1, &header) != CURLHE_OK ||
+            std::sscanf(header->value, "bytes %lld-%lld/%31s", &first, &last, total) != 3 || first != m_offset) {
+            m_restartWhole = true;
+            return false;
+        }
+        bool known = false;
+        const qint64 whole = QByteArray(total).toLongLong(&known);
+        m_expectedLength = known ? whole : (length >= 0 ? m_offset + length : -1);
+    } else {
+        if (m_offset > 0) {
+            // The server sent the whole file: what was kept is replaced.
+            if (::ftruncate(m_fd, 0) != 0 || ::lseek(m_fd, 0, SEEK_SET) != 0) {
+                return false;
+            }
+            m_offset = 0;
+        }
+        m_expectedLength = length >= 0 ? static_cast<qint64>(length) : -1;
+    }
+    m_received = m_offset;
+    m_responseChecked = true;
+    return true;
+}
+
+bool UrlDownload::restartWhole()
+{
+    if (m_restarted || m_fd < 0 || ::ftruncate(m_fd, 0) != 0 || ::lseek(m_fd, 0, SEEK_SET) != 0) {
+        return false;
+    }
+    m_restarted = true;
+    m_restartWhole = false;
+    m_responseChecked = false;
+    m_responseDelivered = false;
+    m_refusedStatus = 0;
+    m_offset = 0;
+    m_received = 0;
+    m_deliveredReceived = -1;
+    curl_multi_remove_handle(m_transfer->multi, m_transfer->easy);
+    curl_easy_setopt(m_transfer->easy, CURLOPT_RANGE, nullptr);
+    return curl_multi_add_handle(m_transfer->multi, m_transfer->easy) == CURLM_OK;
 }
 
 int UrlDownload::socketCallback(void* /*easy*/, int socket, int what, void* self, void* /*socketData*/)
@@ -214,7 +320,7 @@ size_t UrlDownload::writeCallback(char* data, size_t size, size_t count, void* s
         download->m_refusedStatus = status;
         return 0;
     }
-    if (download->m_fd < 0) {
+    if (download->m_fd < 0 || (!download->m_responseChecked && !download->acceptResponse())) {
         return 0;
     }
     const size_t total = size * count;
@@ -228,6 +334,7 @@ size_t UrlDownload::writeCallback(char* data, size_t size, size_t count, void* s
         }
         done += static_cast<size_t>(put);
     }
+    download->m_received += static_cast<qint64>(total);
     return total;
 }
 
@@ -268,6 +375,7 @@ void UrlDownload::socketAction(int socket, int events)
     }
     int running = 0;
     curl_multi_socket_action(m_transfer->multi, socket, events, &running);
+    deliverProgress();
     checkDone();
 }
 
@@ -290,6 +398,10 @@ void UrlDownload::finishTransfer(int curlCode)
     const auto code = static_cast<CURLcode>(curlCode);
     long status = 0;
     curl_easy_getinfo(m_transfer->easy, CURLINFO_RESPONSE_CODE, &status);
+    // A rest that does not fit what was kept, or a kept part the server finds too long, is fetched whole once.
+    if ((m_restartWhole || (m_offset > 0 && status == 416)) && restartWhole()) {
+        return;
+    }
     const QString url = QString::fromUtf8(m_transfer->url);
     const bool noDestination = m_fd < 0;
     m_transfer.reset();
@@ -343,7 +455,7 @@ void UrlDownload::fail(const DownloadError& error)
 {
     m_transfer.reset();
     m_ended = true;
-    removePartialFile();
+    releasePartialFile();
     UrlConnection::postOutsideWaits(this, [this, error] {
         deliverBegin();
         if (m_delegate) {
@@ -361,6 +473,41 @@ void UrlDownload::deliverBegin()
     if (m_delegate) {
         m_delegate->downloadDidBegin(this);
     }
+}
+
+void UrlDownload::deliverProgress()
+{
+    // Held back while a synchronous request waits, as the other callbacks are; the next report catches up.
+    if (!m_responseChecked || !m_delegate || UrlConnection::isWaiting()) {
+        return;
+    }
+    deliverBegin();
+    if (!m_responseDelivered) {
+        m_responseDelivered = true;
+        m_delegate->downloadDidReceiveResponse(this, m_expectedLength);
+    }
+    if (m_received != m_deliveredReceived) {
+        m_deliveredReceived = m_received;
+        m_delegate->downloadDidReceiveData(this, m_received);
+    }
+}
+
+void UrlDownload::releasePartialFile()
+{
+    if (!m_keepsPartialFile || m_fd < 0) {
+        removePartialFile();
+        return;
+    }
+    struct stat info
+    {
+    };
+    const bool empty = ::fstat(m_fd, &info) == 0 && info.st_size == 0;
+    ::close(m_fd);
+    m_fd = -1;
+    if (empty) {
+        ::unlink(QFile::encodeName(m_partialPath).constData());
+    }
+    m_partialPath.clear();
 }
 
 void UrlDownload::removePartialFile()

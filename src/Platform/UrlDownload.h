@@ -33,8 +33,16 @@ public:
     void setDestination(const QString& path, bool allowOverwrite);
     // The request the download was made with, when one was.
     const UrlRequest* request() const;
-    // Stops a running download without reporting; the partial file is removed.
+    // Stops a running download without reporting; the partial file is removed unless it is kept.
     void cancel();
+    // Keeps what has arrived when the download fails or is stopped, at partialPathFor(destination), and resumes
+    // from a file found there with a Range request: on 206 the rest is appended, on 200 the file starts over.
+    // Set before setDestination.
+    void setKeepsPartialFile(bool keeps);
+    // Where a download that keeps its partial file holds it.
+    static QString partialPathFor(const QString& destination);
+    // The length of the kept part the download resumed from; 0 for a whole download.
+    qint64 resumedFrom() const { return m_offset; }
 
 private:
     struct Transfer;
@@ -43,6 +51,12 @@ private:
     static int timerCallback(void* multi, long timeoutMs, void* self);
     static size_t writeCallback(char* data, size_t size, size_t count, void* self);
 
+    // Judges the response at its first body byte; false to abort the transfer.
+    bool acceptResponse();
+    bool openKeptPartialFile();
+    void askForRest();
+    bool restartWhole();
+    void deliverProgress();
     void watchSocket(int socket, int what);
     void socketAction(int socket, int events);
     void checkDone();
@@ -50,6 +64,7 @@ private:
     void fail(const DownloadError& error);
     void deliverBegin();
     void removePartialFile();
+    void releasePartialFile();
 
     UrlDownloadDelegate* m_delegate = nullptr;
     std::unique_ptr<UrlRequest> m_request;
@@ -63,5 +78,15 @@ private:
     bool m_beginDelivered = false;
     bool m_ended = false;
     long m_refusedStatus = 0;
+    bool m_keepsPartialFile = false;
+    // Where the kept part ended: the start of the requested rest.
+    qint64 m_offset = 0;
+    bool m_responseChecked = false;
+    bool m_responseDelivered = false;
+    bool m_restartWhole = false;
+    bool m_restarted = false;
+    qint64 m_expectedLength = -1;
+    qint64 m_received = 0;
+    qint64 m_deliveredReceived = -1;
     std::unique_ptr<DownloadError> m_setupError;
 };

@@ -25,6 +25,17 @@ bool readInteger(const QJsonObject& object, const char* key, long long min, long
     return true;
 }
 
+bool readFlag(const QJsonObject& object, const char* key, bool& out, std::string& error)
+{
+    const QJsonValue value = object.value(QLatin1String(key));
+    if (!value.isUndefined() && !value.isNull() && !value.isBool()) {
+        error = std::string("stand-in config: \"") + key + "\" must be true or false";
+        return false;
+    }
+    out = value.toBool(false);
+    return true;
+}
+
 // Header values may be written as numbers for convenience.
 std::optional<std::string> headerValue(const QJsonValue& value)
 {
@@ -78,12 +89,18 @@ std::optional<ReplyOptions> ReplyOptions::fromJson(const QJsonObject& object, st
         options.dropAfter = static_cast<std::size_t>(*number);
     }
 
-    const QJsonValue neverAnswer = object.value(QLatin1String("never_answer"));
-    if (!neverAnswer.isUndefined() && !neverAnswer.isNull() && !neverAnswer.isBool()) {
-        error = "stand-in config: \"never_answer\" must be true or false";
+    number.reset();
+    if (!readInteger(object, "stall_after", 0, 1LL << 52, number, error)) {
         return std::nullopt;
     }
-    options.neverAnswer = neverAnswer.toBool(false);
+    if (number) {
+        options.stallAfter = static_cast<std::size_t>(*number);
+    }
+
+    if (!readFlag(object, "never_answer", options.neverAnswer, error) ||
+        !readFlag(object, "ignore_range", options.ignoreRange, error)) {
+        return std::nullopt;
+    }
 
     const QJsonValue body = object.value(QLatin1String("body"));
     if (!body.isUndefined() && !body.isNull()) {

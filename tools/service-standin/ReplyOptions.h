@@ -19,6 +19,10 @@ public:
     std::optional<std::string> body;
     bool neverAnswer = false;
     std::optional<std::size_t> dropAfter;
+    // Bytes sent before the connection goes silent while staying open.
+    std::optional<std::size_t> stallAfter;
+    // Answers a Range request with the whole body and status 200, as servers without range support do.
+    bool ignoreRange = false;
     std::chrono::milliseconds slow{0};
     std::size_t chunkBytes = 16384;
 

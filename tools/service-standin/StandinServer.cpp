@@ -258,7 +258,8 @@ void StandinServer::answer(const httplib::Request& request, httplib::Response& r
         return;
     }
     if (reply.neverAnswer) {
-        holdSilently(request);
+        holdSilently(fd);
+        cutConnection(fd);
         return;
     }
 
@@ -281,7 +282,10 @@ void StandinServer::answer(const httplib::Request& request, httplib::Response& r
         return;
     }
 
-    if (!rangesSatisfiable(request.ranges, body->size())) {
+    if (reply.ignoreRange) {
+        // httplib cuts the body to any parsed range; without them it sends the whole body with status 200.
+        const_cast<httplib::Request&>(request).ranges.clear();
+    } else if (!rangesSatisfiable(request.ranges, body->size())) {
         response.status = 416;
         response.set_header("Content-Range", "bytes */" + std::to_string(body->size()));
         return;
@@ -292,15 +296,26 @@ void StandinServer::answer(const httplib::Request& request, httplib::Response& r
     {
         std::vector<char> buffer;
         std::size_t sent = 0;
+        // The first of the two limits ends what is sent; which one decides how the connection ends.
+        std::optional<std::size_t> limit;
+        bool stalls = false;
     };
     const auto progress = std::make_shared<Progress>();
     progress->buffer.resize(std::min(reply.chunkBytes, body->size()));
-    const auto dropAfter = reply.dropAfter;
+    progress->limit = reply.dropAfter;
+    if (reply.stallAfter && (!progress->limit || *reply.stallAfter < *progress->limit)) {
+        progress->limit = reply.stallAfter;
+        progress->stalls = true;
+    }
     const auto slow = reply.slow;
     response.set_content_provider(
         body->size(), contentType,
-        [this, body, progress, dropAfter, slow, fd](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-            if (dropAfter && progress->sent >= *dropAfter) {
+        [this, body, progress, slow, fd](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+            const auto limit = progress->limit;
+            if (limit && progress->sent >= *limit) {
+                if (progress->stalls) {
+                    holdSilently(fd);
+                }
                 cutConnection(fd);
                 return false;
             }
@@ -308,8 +323,8 @@ void StandinServer::answer(const httplib::Request& request, httplib::Response& r
                 return false;
             }
             std::size_t chunk = std::min(length, progress->buffer.size());
-            if (dropAfter) {
-                chunk = std::min(chunk, *dropAfter - progress->sent);
+            if (limit) {
+                chunk = std::min(chunk, *limit - progress->sent);
             }
             if (!body->read(offset, progress->buffer.data(), chunk)) {
                 std::cerr << "orvo-service-standin: body file changed while being sent" << std::endl;
@@ -320,9 +335,8 @@ void StandinServer::answer(const httplib::Request& request, httplib::Response& r
         });
 }
 
-void StandinServer::holdSilently(const httplib::Request& request)
+void StandinServer::holdSilently(int fd)
 {
-    const int fd = socketOf(request);
     const auto deadline = std::chrono::steady_clock::now() + maxSilentHold;
     while (fd >= 0 && !latch_.triggered() && std::chrono::steady_clock::now() < deadline) {
         pollfd watch{fd, POLLRDHUP, 0};
@@ -331,5 +345,4 @@ void StandinServer::holdSilently(const httplib::Request& request)
             break;
         }
     }
-    cutConnection(fd);
 }

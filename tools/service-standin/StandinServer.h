@@ -37,7 +37,8 @@ private:
     void handleGet(const httplib::Request& request, httplib::Response& response);
     void answer(const httplib::Request& request, httplib::Response& response, const ReplyOptions& reply,
                 const std::shared_ptr<BodySource>& body, std::string contentType);
-    void holdSilently(const httplib::Request& request);
+    // Keeps the connection open without a byte until the client leaves, a stop, or a long bound.
+    void holdSilently(int fd);
 
     StandinOptions options_;
     std::unique_ptr<httplib::SSLServer> server_;

@@ -1,0 +1,31 @@
+#include "Handlers/ByteCountText.h"
+
+#include <algorithm>
+
+QString ByteCountText::megabytes(qint64 bytes)
+{
+    // Whole tenths, so no binary fraction decides the rounding.
+    const qint64 tenths = (std::max<qint64>(bytes, 0) + 50000) / 100000;
+    return QStringLiteral("%1.%2 MB").arg(tenths / 10).arg(tenths % 10);
+}
+
+QString ByteCountText::progress(qint64 received, qint64 expected)
+{
+    if (expected < 0) {
+        return megabytes(received);
+    }
+    return QStringLiteral("%1 of %2 (%3%)")
+        .arg(megabytes(received), megabytes(expected))
+        .arg(percent(received, expected));
+}
+
+int ByteCountText::percent(qint64 received, qint64 expected)
+{
+    if (expected < 0) {
+        return -1;
+    }
+    if (expected == 0 || received >= expected) {
+        return 100;
+    }
+    return static_cast<int>(std::max<qint64>(received, 0) * 100 / expected);
+}
