@@ -1,5 +1,6 @@
 #include "Platform/UrlConnection.h"
 
+#include "Platform/CurlError.h"
 #include "Platform/Tls.h"
 
 #include <QCoreApplication>
@@ -75,37 +76,12 @@ std::deque<std::pair<QPointer<QObject>, std::function<void()>>> heldCallbacks;
 
 UrlError errorFor(CURLcode code)
 {
-    switch (code) {
-    case CURLE_FILESIZE_EXCEEDED:
-        return {-1103, QStringLiteral("resource exceeds maximum size")};
-    case CURLE_OPERATION_TIMEDOUT:
-        return {-1001, QStringLiteral("The request timed out.")};
-    case CURLE_COULDNT_CONNECT:
-        return {-1004, QStringLiteral("Could not connect to the server.")};
-    case CURLE_COULDNT_RESOLVE_HOST:
-        return {-1003, QStringLiteral("A server with the specified hostname could not be found.")};
-    case CURLE_PARTIAL_FILE:
-    case CURLE_RECV_ERROR:
-    case CURLE_SEND_ERROR:
-    case CURLE_GOT_NOTHING:
-        return {-1005, QStringLiteral("The network connection was lost.")};
-    case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CONNECT_ERROR:
-    case CURLE_SSL_CERTPROBLEM:
-    case CURLE_SSL_CIPHER:
-    case CURLE_SSL_CACERT_BADFILE:
-        return {-1200,
-                QStringLiteral("An SSL error has occurred and a secure connection to the server cannot be made.")};
-    case CURLE_URL_MALFORMAT:
-        return {-1002, QStringLiteral("unsupported URL")};
-    case CURLE_UNSUPPORTED_PROTOCOL:
-        // The first location is https, so only a redirect can lead elsewhere.
+    // A check starts only at an https location, so only a redirect can lead to another scheme.
+    if (code == CURLE_UNSUPPORTED_PROTOCOL) {
         return {-1007, QStringLiteral("The redirect was refused because it leads to a less safe location.")};
-    case CURLE_TOO_MANY_REDIRECTS:
-        return {-1007, QStringLiteral("too many HTTP redirects")};
-    default:
-        return {-1, QString::fromUtf8(curl_easy_strerror(code))};
     }
+    auto [number, description] = CurlError::urlError(code);
+    return {number, std::move(description)};
 }
 
 void releaseHeldCallbacks()

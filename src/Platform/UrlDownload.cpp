@@ -1,5 +1,6 @@
 #include "Platform/UrlDownload.h"
 
+#include "Platform/CurlError.h"
 #include "Platform/Tls.h"
 #include "Platform/UrlConnection.h"
 #include "Platform/UrlDownloadDelegate.h"
@@ -31,34 +32,8 @@ DownloadError urlError(int code, const QString& description, const QString& url)
 
 DownloadError errorForCurl(CURLcode code, const QString& url)
 {
-    switch (code) {
-    case CURLE_OPERATION_TIMEDOUT:
-        return urlError(-1001, QStringLiteral("The request timed out."), url);
-    case CURLE_COULDNT_CONNECT:
-        return urlError(-1004, QStringLiteral("Could not connect to the server."), url);
-    case CURLE_COULDNT_RESOLVE_HOST:
-        return urlError(-1003, QStringLiteral("A server with the specified hostname could not be found."), url);
-    case CURLE_PARTIAL_FILE:
-    case CURLE_RECV_ERROR:
-    case CURLE_SEND_ERROR:
-    case CURLE_GOT_NOTHING:
-        return urlError(-1005, QStringLiteral("The network connection was lost."), url);
-    case CURLE_UNSUPPORTED_PROTOCOL:
-    case CURLE_URL_MALFORMAT:
-        return urlError(-1002, QStringLiteral("unsupported URL"), url);
-    case CURLE_TOO_MANY_REDIRECTS:
-        return urlError(-1007, QStringLiteral("too many HTTP redirects"), url);
-    case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CONNECT_ERROR:
-    case CURLE_SSL_CERTPROBLEM:
-    case CURLE_SSL_CIPHER:
-    case CURLE_SSL_CACERT_BADFILE:
-        return urlError(
-            -1200, QStringLiteral("An SSL error has occurred and a secure connection to the server cannot be made."),
-            url);
-    default:
-        return urlError(-1, QString::fromUtf8(curl_easy_strerror(code)), url);
-    }
+    const auto [number, description] = CurlError::urlError(code);
+    return urlError(number, description, url);
 }
 
 } // namespace
