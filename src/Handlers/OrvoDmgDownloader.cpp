@@ -282,10 +282,7 @@ bool OrvoDmgDownloader::copyAppFileAndLaunch()
         if (installed != SiblingInstall::Result::Installed) {
             Log::write("orvo app file not launched");
             // Nothing installed: the image goes, as it may be what was refused, and Retry fetches it anew.
-            const QString image = Log::format("%@OrvoMac.dmg", {folder});
-            if (manager.fileExists(image)) {
-                manager.removeItem(image);
-            }
+            removeImage();
             unMountingOrvoMacDmg();
             showFailure(installed == SiblingInstall::Result::Refused ? refusedMessage : notInstalledMessage,
                         [] { retryDownload(); });
@@ -377,12 +374,17 @@ bool OrvoDmgDownloader::clearMountPoint(const QString& volume)
 
 void OrvoDmgDownloader::endWithoutInstall(const QString& message)
 {
+    removeImage();
+    showFailure(message, [] { retryDownload(); });
+}
+
+void OrvoDmgDownloader::removeImage()
+{
     FileManager& manager = FileManager::defaultManager();
     const QString image = inAgentFolder("OrvoMac.dmg");
     if (manager.fileExists(image)) {
         manager.removeItem(image);
     }
-    showFailure(message, [] { retryDownload(); });
 }
 
 bool OrvoDmgDownloader::workspaceLaunchApplication(const QString& path)

@@ -61,6 +61,8 @@ private:
     // The end of an install that found nothing to install from: the image is deleted and the window offers Retry,
     // which fetches it anew.
     void endWithoutInstall(const QString& message);
+    // Deletes the downloaded image, when there is one.
+    static void removeImage();
 
     QString m_failureMessage;
     qint64 m_expectedLength = -1;

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <dirent.h>
+#include <functional>
 #include <limits.h>
 
 const QString BundleTree::sealFolder = QStringLiteral("Contents/_CodeSignature");
@@ -44,6 +45,40 @@ bool isPlainName(const QByteArray& name)
 QString joined(const QString& folder, const QString& name)
 {
     return folder.isEmpty() ? name : folder + QLatin1Char('/') + name;
+}
+
+// Calls visit with the folder open at fd and each of its entries but "." and "..", until one call gives a reason;
+// takes fd over. Nothing when every entry was visited; otherwise the first reason. relative names the folder in
+// reasons.
+std::optional<QString> forEachEntry(int fd, const QString& relative,
+                                    const std::function<std::optional<QString>(DIR*, const QByteArray&)>& visit)
+{
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return errnoText(QStringLiteral("folder"), relative);
+    }
+    std::optional<QString> failure;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (!entry) {
+            if (errno != 0) {
+                failure = errnoText(QStringLiteral("folder"), relative);
+            }
+            break;
+        }
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..") {
+            continue;
+        }
+        failure = visit(dir, name);
+        if (failure) {
+            break;
+        }
+    }
+    ::closedir(dir);
+    return failure;
 }
 
 } // namespace
@@ -107,50 +142,28 @@ std::optional<QString> BundleTree::readSealOnly(const QString& bundlePath)
 
 std::optional<QString> BundleTree::readFolder(int fd, const QString& relative, int depth)
 {
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return errnoText(QStringLiteral("folder"), relative);
-    }
-    std::optional<QString> failure;
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(dir);
-        if (!entry) {
-            if (errno != 0) {
-                failure = errnoText(QStringLiteral("folder"), relative);
-            }
-            break;
-        }
-        const QByteArray name(entry->d_name);
-        if (name == "." || name == "..") {
-            continue;
-        }
+    return forEachEntry(fd, relative, [&](DIR* dir, const QByteArray& name) -> std::optional<QString> {
         if (!isPlainName(name)) {
-            failure = QStringLiteral("%1 holds a name that is not plain UTF-8 text")
-                          .arg(relative.isEmpty() ? QStringLiteral("the bundle") : relative);
-            break;
+            return QStringLiteral("%1 holds a name that is not plain UTF-8 text")
+                .arg(relative.isEmpty() ? QStringLiteral("the bundle") : relative);
         }
         const QString path = joined(relative, QString::fromUtf8(name));
         if (m_items.size() >= maximumItems) {
-            failure = QStringLiteral("the bundle holds too many items");
-            break;
+            return QStringLiteral("the bundle holds too many items");
         }
         struct stat st;
         if (::fstatat(::dirfd(dir), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            failure = errnoText(QStringLiteral("item"), path);
-            break;
+            return errnoText(QStringLiteral("item"), path);
         }
+        std::optional<QString> failure;
         Item item;
         if (S_ISDIR(st.st_mode)) {
             if (depth + 1 >= maximumDepth) {
-                failure = QStringLiteral("%1 lies too deep").arg(path);
-                break;
+                return QStringLiteral("%1 lies too deep").arg(path);
             }
             const int child = ::openat(::dirfd(dir), name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (child < 0) {
-                failure = errnoText(QStringLiteral("folder"), path);
-                break;
+                return errnoText(QStringLiteral("folder"), path);
             }
             if (path == sealFolder) {
                 failure = readSeal(child);
@@ -192,35 +205,14 @@ std::optional<QString> BundleTree::readFolder(int fd, const QString& relative, i
         } else {
             failure = QStringLiteral("%1 is a special file").arg(path);
         }
-        if (failure) {
-            break;
-        }
-    }
-    ::closedir(dir);
-    return failure;
+        return failure;
+    });
 }
 
 std::optional<QString> BundleTree::readSeal(int fd)
 {
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return errnoText(QStringLiteral("folder"), sealFolder);
-    }
-    std::optional<QString> failure;
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(dir);
-        if (!entry) {
-            if (errno != 0) {
-                failure = errnoText(QStringLiteral("folder"), sealFolder);
-            }
-            break;
-        }
-        const QByteArray name(entry->d_name);
-        if (name == "." || name == "..") {
-            continue;
-        }
+    return forEachEntry(fd, sealFolder, [&](DIR* dir, const QByteArray& name) -> std::optional<QString> {
+        std::optional<QString> failure;
         const QString path = joined(sealFolder, QString::fromUtf8(name));
         const int file = ::openat(::dirfd(dir), name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         struct stat st;
@@ -240,12 +232,8 @@ std::optional<QString> BundleTree::readSeal(int fd)
         if (file >= 0) {
             ::close(file);
         }
-        if (failure) {
-            break;
-        }
-    }
-    ::closedir(dir);
-    return failure;
+        return failure;
+    });
 }
 
 std::optional<QString> BundleTree::linkLeavingBundle() const
