@@ -4,11 +4,19 @@
 
 #include <QtConcurrent>
 
+#include <openssl/crypto.h>
+
 SignatureCheck SignatureCheck::start(const QString& bundlePath)
 {
     SignatureCheck check;
     check.m_bundlePath = bundlePath;
-    check.m_result = QtConcurrent::run([bundlePath] { return CodeSignature::verifyBundle(bundlePath); });
+    check.m_result = QtConcurrent::run([bundlePath] {
+        std::optional<QString> verdict = CodeSignature::verifyBundle(bundlePath);
+        // OpenSSL frees a thread's error state when the thread exits, which for a pool thread can be after the
+        // process's own OpenSSL clean-up at exit, and the state is then lost: free it here, on this thread.
+        OPENSSL_thread_stop();
+        return verdict;
+    });
     return check;
 }
 
