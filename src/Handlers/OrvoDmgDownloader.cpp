@@ -266,7 +266,6 @@ bool OrvoDmgDownloader::copyAppFileAndLaunch()
         FileManager& manager = FileManager::defaultManager();
         const QString folder = WorkingFolders::agentFolder();
         manager.createDirectory(folder, true);
-        const QString appPath = Paths::appendingPathComponent(folder, QStringLiteral("Orvo.app"));
         // Copied beside its place, verified there, and renamed in whole: the agent path never holds a torn or
         // foreign agent, and only what verified is launched.
         QString refusal;
