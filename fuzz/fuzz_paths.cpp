@@ -1,5 +1,5 @@
 // The path helpers on any text: results keep the platform's form and the helpers agree with each other.
-#include "Platform/Paths.h"
+#include "Platform/Files/Paths.h"
 
 #include <QByteArrayList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/ApplicationDelegate.h"
+#include "Platform/App/ApplicationDelegate.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
 #include "AppDelegate.h"
-#include "Platform/Application.h"
+#include "Platform/App/Application.h"
 
 int main(int argc, char** argv)
 {

@@ -1,6 +1,6 @@
 #include "ProvisioningFixtures.h"
 
-#include "Platform/FileManager.h"
+#include "Platform/Files/FileManager.h"
 #include "TestSupport.h"
 
 #include <QCryptographicHash>

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "Platform/CodeSignature.h"
+#include "Platform/Signing/CodeSignature.h"
 
 #include <QFile>
 #include <QSaveFile>

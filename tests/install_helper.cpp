@@ -5,7 +5,7 @@
 //   install_helper
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Objects/WorkingFolders.h"
-#include "Platform/SiblingInstall.h"
+#include "Platform/Files/SiblingInstall.h"
 
 #include <QApplication>
 

@@ -5,8 +5,8 @@
 //   replace_helper [--as UID:GID] [--no-exchange] [APP_PATH]
 #include "AppDelegate.h"
 #include "Objects/SessionDetails.h"
-#include "Platform/Bundle.h"
-#include "Platform/BundleReplacer.h"
+#include "Platform/Files/Bundle.h"
+#include "Platform/Files/BundleReplacer.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

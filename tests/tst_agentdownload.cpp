@@ -1,7 +1,7 @@
 #include "Handlers/JoinProgressWindow.h"
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Objects/SessionDetails.h"
-#include "Platform/NotificationCenter.h"
+#include "Platform/App/NotificationCenter.h"
 #include "ProvisioningFixtures.h"
 #include "TestSupport.h"
 

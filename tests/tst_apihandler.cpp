@@ -1,10 +1,10 @@
 #include "Handlers/ApiHandler.h"
 #include "Objects/DataCentres.h"
 #include "Objects/SessionDetails.h"
-#include "Platform/Tls.h"
-#include "Platform/UrlConnection.h"
-#include "Platform/UrlDownload.h"
-#include "Platform/UrlDownloadDelegate.h"
+#include "Platform/Net/Tls.h"
+#include "Platform/Net/UrlConnection.h"
+#include "Platform/Net/UrlDownload.h"
+#include "Platform/Net/UrlDownloadDelegate.h"
 #include "TestSupport.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "ChildProcess.h"
 #include "Objects/DataCentres.h"
-#include "Platform/Bundle.h"
-#include "Platform/FileManager.h"
+#include "Platform/Files/Bundle.h"
+#include "Platform/Files/FileManager.h"
 #include "TestSupport.h"
 #include "XSession.h"
 

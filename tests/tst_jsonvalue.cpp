@@ -1,5 +1,5 @@
-#include "Platform/JsonValue.h"
-#include "Platform/PlatformException.h"
+#include "Platform/Log/PlatformException.h"
+#include "Platform/Net/JsonValue.h"
 
 #include <QTest>
 

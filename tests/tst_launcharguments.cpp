@@ -1,7 +1,7 @@
 #include "AppDelegate.h"
 #include "Objects/SessionDetails.h"
 #include "Objects/WorkingFolders.h"
-#include "Platform/ProcessInfo.h"
+#include "Platform/App/ProcessInfo.h"
 #include "TestSupport.h"
 
 #include <QDir>

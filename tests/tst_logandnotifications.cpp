@@ -1,8 +1,8 @@
-#include "Platform/ExceptionGuard.h"
-#include "Platform/Log.h"
-#include "Platform/NotificationCenter.h"
-#include "Platform/PlatformException.h"
-#include "Platform/UrlText.h"
+#include "Platform/App/NotificationCenter.h"
+#include "Platform/Log/ExceptionGuard.h"
+#include "Platform/Log/Log.h"
+#include "Platform/Log/PlatformException.h"
+#include "Platform/Net/UrlText.h"
 #include "TestSupport.h"
 
 #include <QCoreApplication>

@@ -1,5 +1,5 @@
 #include "AppDelegate.h"
-#include "Platform/Log.h"
+#include "Platform/Log/Log.h"
 #include "TestSupport.h"
 
 #include <QDir>

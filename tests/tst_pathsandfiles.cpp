@@ -1,8 +1,8 @@
-#include "Platform/Bundle.h"
-#include "Platform/FileManager.h"
-#include "Platform/Paths.h"
-#include "Platform/PropertyList.h"
-#include "Platform/SystemRoot.h"
+#include "Platform/Files/Bundle.h"
+#include "Platform/Files/FileManager.h"
+#include "Platform/Files/Paths.h"
+#include "Platform/Files/PropertyList.h"
+#include "Platform/Files/SystemRoot.h"
 
 #include <QDateTime>
 #include <QDir>

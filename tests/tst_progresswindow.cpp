@@ -1,8 +1,8 @@
 #include "Handlers/ByteCountText.h"
 #include "Handlers/JoinProgressWindow.h"
-#include "Platform/Application.h"
-#include "Platform/NotificationCenter.h"
-#include "Platform/Window.h"
+#include "Platform/App/Application.h"
+#include "Platform/App/NotificationCenter.h"
+#include "Platform/App/Window.h"
 #include "TestSupport.h"
 
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "Platform/FileManager.h"
+#include "Platform/Files/FileManager.h"
 #include "ProvisioningFixtures.h"
 #include "TestSupport.h"
 

@@ -1,7 +1,7 @@
 #include "AppDelegate.h"
-#include "Platform/Application.h"
-#include "Platform/NotificationCenter.h"
-#include "Platform/QuitCommand.h"
+#include "Platform/App/Application.h"
+#include "Platform/App/NotificationCenter.h"
+#include "Platform/App/QuitCommand.h"
 #include "TestSupport.h"
 
 #include <QDir>

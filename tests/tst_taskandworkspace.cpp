@@ -1,7 +1,7 @@
 #include "Handlers/OrvoDmgDownloader.h"
-#include "Platform/PlatformException.h"
-#include "Platform/Task.h"
-#include "Platform/Workspace.h"
+#include "Platform/App/Workspace.h"
+#include "Platform/Files/Task.h"
+#include "Platform/Log/PlatformException.h"
 #include "ProvisioningFixtures.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/UrlDownloadDelegate.h"
+#include "Platform/Net/UrlDownloadDelegate.h"
 
 #include <QString>
 

@@ -3,9 +3,9 @@
 //   CHECK_URL  fetched first with the update checks' synchronous request, as the plugin has by the time the
 //              customer presses Join, so its TLS set-up is in the idle size rather than in the download's growth
 // Prints one line: bytes= seconds= mib_per_s= idle_kib= peak_kib= growth_kib=
-#include "Platform/UrlConnection.h"
-#include "Platform/UrlDownload.h"
-#include "Platform/UrlRequest.h"
+#include "Platform/Net/UrlConnection.h"
+#include "Platform/Net/UrlDownload.h"
+#include "Platform/Net/UrlRequest.h"
 #include "common/ProcStatus.h"
 #include "download/DownloadProbe.h"
 

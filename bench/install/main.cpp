@@ -6,7 +6,7 @@
 // With --copy SOURCE DESTINATION it times only the plugin's folder copy (FileManager::copyItem) and prints copy_s=.
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Objects/WorkingFolders.h"
-#include "Platform/FileManager.h"
+#include "Platform/Files/FileManager.h"
 
 #include <QApplication>
 #include <QStringList>

@@ -2,7 +2,7 @@
 // session ID and name into the join window. The run ends as the plugin's own does, once the agent is launched.
 // Usage: orvo-bench-join SESSION_ID NAME   (with the plugin's environment: HOME, SSL_CERT_FILE, ORVO_SYSTEM_ROOT)
 #include "AppDelegate.h"
-#include "Platform/Application.h"
+#include "Platform/App/Application.h"
 #include "join/JoinTypist.h"
 
 #include <QApplication>

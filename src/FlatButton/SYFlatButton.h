@@ -4,7 +4,7 @@
 #include "FlatButton/FlatButtonPress.h"
 #include "FlatButton/FlatLayer.h"
 #include "FlatButton/FlatTextLayer.h"
-#include "Platform/OptionalString.h"
+#include "Platform/Log/OptionalString.h"
 
 #include <QAbstractButton>
 #include <QImage>

@@ -3,11 +3,11 @@
 #include "Handlers/OrvoPluginUpdater.h"
 #include "Objects/DataCentres.h"
 #include "Objects/SessionDetails.h"
-#include "Platform/ExceptionGuard.h"
-#include "Platform/JsonValue.h"
-#include "Platform/Log.h"
-#include "Platform/UrlConnection.h"
-#include "Platform/UrlText.h"
+#include "Platform/Log/ExceptionGuard.h"
+#include "Platform/Log/Log.h"
+#include "Platform/Net/JsonValue.h"
+#include "Platform/Net/UrlConnection.h"
+#include "Platform/Net/UrlText.h"
 
 #include <QMutex>
 

@@ -1,10 +1,10 @@
 #include "Handlers/InfoWindowHandler.h"
 
 #include "Objects/SessionDetails.h"
-#include "Platform/ExceptionGuard.h"
-#include "Platform/Log.h"
-#include "Platform/ResourceImages.h"
-#include "Platform/Window.h"
+#include "Platform/App/ResourceImages.h"
+#include "Platform/App/Window.h"
+#include "Platform/Log/ExceptionGuard.h"
+#include "Platform/Log/Log.h"
 #include "ui_InfoWindowHandler.h"
 
 #include <QMutex>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/WindowController.h"
+#include "Platform/App/WindowController.h"
 
 #include <memory>
 

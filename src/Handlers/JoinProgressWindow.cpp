@@ -1,11 +1,11 @@
 #include "Handlers/JoinProgressWindow.h"
 
 #include "Handlers/ByteCountText.h"
-#include "Platform/Application.h"
-#include "Platform/ExceptionGuard.h"
-#include "Platform/Log.h"
-#include "Platform/NotificationCenter.h"
-#include "Platform/Window.h"
+#include "Platform/App/Application.h"
+#include "Platform/App/NotificationCenter.h"
+#include "Platform/App/Window.h"
+#include "Platform/Log/ExceptionGuard.h"
+#include "Platform/Log/Log.h"
 #include "ui_JoinProgressWindow.h"
 
 #include <QAccessible>

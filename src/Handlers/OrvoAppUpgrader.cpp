@@ -5,14 +5,14 @@
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Objects/SessionDetails.h"
 #include "Objects/WorkingFolders.h"
-#include "Platform/Bundle.h"
-#include "Platform/ExceptionGuard.h"
-#include "Platform/FileManager.h"
-#include "Platform/FileWriter.h"
-#include "Platform/Log.h"
-#include "Platform/Paths.h"
-#include "Platform/SiblingInstall.h"
-#include "Platform/SignatureCheck.h"
+#include "Platform/Files/Bundle.h"
+#include "Platform/Files/FileManager.h"
+#include "Platform/Files/FileWriter.h"
+#include "Platform/Files/Paths.h"
+#include "Platform/Files/SiblingInstall.h"
+#include "Platform/Log/ExceptionGuard.h"
+#include "Platform/Log/Log.h"
+#include "Platform/Signing/SignatureCheck.h"
 
 #include <QMutex>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Platform/UrlDownload.h"
-#include "Platform/UrlDownloadDelegate.h"
+#include "Platform/Net/UrlDownload.h"
+#include "Platform/Net/UrlDownloadDelegate.h"
 
 #include <QStringList>
 

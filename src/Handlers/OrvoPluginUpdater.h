@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Platform/UrlDownload.h"
-#include "Platform/UrlDownloadDelegate.h"
+#include "Platform/Net/UrlDownload.h"
+#include "Platform/Net/UrlDownloadDelegate.h"
 
 // The plugin updater: its own download and delegate. Fetches "OrvoPlugin.dmg" into the staging folder in the
 // background, attaches it, stages the new "Orvo Wendra Customer Plugin.app" there, detaches and deletes the image,

@@ -7,12 +7,12 @@
 #include "Handlers/SessionKeyText.h"
 #include "Objects/DataCentres.h"
 #include "Objects/SessionDetails.h"
-#include "Platform/Browser.h"
-#include "Platform/ExceptionGuard.h"
-#include "Platform/Log.h"
-#include "Platform/NotificationCenter.h"
-#include "Platform/ResourceImages.h"
-#include "Platform/Window.h"
+#include "Platform/App/Browser.h"
+#include "Platform/App/NotificationCenter.h"
+#include "Platform/App/ResourceImages.h"
+#include "Platform/App/Window.h"
+#include "Platform/Log/ExceptionGuard.h"
+#include "Platform/Log/Log.h"
 #include "ui_OrvoPluginWindowHandler.h"
 
 #include <QAccessible>

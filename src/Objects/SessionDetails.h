@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/OptionalString.h"
+#include "Platform/Log/OptionalString.h"
 
 #include <QMutex>
 

@@ -1,6 +1,6 @@
 #include "Objects/WorkingFolders.h"
 
-#include "Platform/Paths.h"
+#include "Platform/Files/Paths.h"
 
 QString WorkingFolders::agentFolder()
 {

@@ -1,4 +1,4 @@
-#include "Platform/CodeSignature.h"
+#include "Platform/Signing/CodeSignature.h"
 
 #include <QFile>
 #include <QStringList>

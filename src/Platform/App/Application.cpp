@@ -1,0 +1,112 @@
+#include "Platform/App/Application.h"
+
+#include "Platform/App/ApplicationDelegate.h"
+#include "Platform/App/QuitCommand.h"
+#include "Platform/Files/Paths.h"
+#include "Platform/Log/Log.h"
+#include "Platform/Log/StandardStreams.h"
+#include "Platform/Net/Tls.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#ifdef ORVO_SANITIZERS
+#include <sanitizer/lsan_interface.h>
+#endif
+
+namespace {
+
+ApplicationDelegate* currentDelegate = nullptr;
+bool terminating = false;
+std::function<void(int)> exitFunction = [](int status) {
+#ifdef ORVO_SANITIZERS
+    // _exit skips the leak checker's exit hook; checking builds run it here, failing the exit on a leak.
+    __lsan_do_leak_check();
+#endif
+    ::_exit(status);
+};
+
+// Whether Qt will find something to show windows on. Without a display Qt aborts in its platform plugin with a
+// core dump, so the plugin refuses to start instead, before it writes anything.
+bool displayAvailable(int argc, char** argv)
+{
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        if (!qEnvironmentVariableIsEmpty(name)) {
+            return true;
+        }
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+int Application::main(int argc, char** argv, const std::function<ApplicationDelegate*()>& makeDelegate)
+{
+    // Without a home every folder would land under / or the working folder: refuse before writing anything.
+    if (Paths::homeDirectory().isEmpty()) {
+        std::fprintf(stderr, "Orvo Wendra Customer Plugin: no home folder (HOME is empty or unset and the user has no "
+                             "password entry); nothing was written.\n");
+        return 1;
+    }
+    if (!displayAvailable(argc, argv)) {
+        std::fputs("No display to show the plugin's windows on (DISPLAY and WAYLAND_DISPLAY are not set): start it "
+                   "with QT_QPA_PLATFORM=offscreen, or run scripts/demo --headless.\n",
+                   stderr);
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    Log::installQtMessageHandler();
+    Tls::reportUnreadableTrust();
+    QuitCommand quitCommand;
+
+    ApplicationDelegate* delegate = makeDelegate();
+    setDelegate(delegate);
+    delegate->awakeFromNib();
+    delegate->applicationWillFinishLaunching();
+    QTimer::singleShot(0, &app, [delegate] { delegate->applicationDidFinishLaunching(); });
+    return QApplication::exec();
+}
+
+void Application::terminate()
+{
+    // A second request while the first one runs changes nothing.
+    if (terminating) {
+        return;
+    }
+    terminating = true;
+    if (currentDelegate) {
+        currentDelegate->applicationWillTerminate();
+    }
+    StandardStreams::flush();
+    exitFunction(0);
+}
+
+void Application::setDelegate(ApplicationDelegate* delegate)
+{
+    currentDelegate = delegate;
+}
+
+void Application::setExitFunction(std::function<void(int)> function)
+{
+    exitFunction = std::move(function);
+}
+
+bool Application::isTerminating()
+{
+    return terminating;
+}
+
+void Application::resetTermination()
+{
+    terminating = false;
+}

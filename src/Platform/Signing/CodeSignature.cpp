@@ -1,0 +1,209 @@
+#include "Platform/Signing/CodeSignature.h"
+
+#include "Platform/Signing/BundleTree.h"
+#include "Platform/Signing/CodeResources.h"
+#include "Platform/Signing/FileDigest.h"
+#include "SigningKey.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <memory>
+#include <openssl/err.h>
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+
+namespace {
+
+const QString resourcesName = QStringLiteral("CodeResources");
+const QString signatureName = QStringLiteral("CodeSignature");
+constexpr size_t signatureSize = 64;
+
+using Key = std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)>;
+using DigestContext = std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)>;
+
+// A key that asks for a pass phrase is refused rather than prompting on a terminal nobody watches.
+int noPassphrase(char* /*buffer*/, int /*size*/, int /*writing*/, void* /*data*/)
+{
+    return -1;
+}
+
+// The Ed25519 key in pem, private or public; null for anything else. Leaves no OpenSSL errors behind on this
+// thread, where the TLS code would find them.
+Key readKey(const QByteArray& pem, bool isPrivate)
+{
+    Key key(nullptr, &EVP_PKEY_free);
+    const std::unique_ptr<BIO, decltype(&BIO_free)> bio(BIO_new_mem_buf(pem.constData(), static_cast<int>(pem.size())),
+                                                        &BIO_free);
+    if (bio) {
+        key.reset(isPrivate ? PEM_read_bio_PrivateKey(bio.get(), nullptr, &noPassphrase, nullptr)
+                            : PEM_read_bio_PUBKEY(bio.get(), nullptr, &noPassphrase, nullptr));
+    }
+    if (key && EVP_PKEY_get_id(key.get()) != EVP_PKEY_ED25519) {
+        key.reset();
+    }
+    ERR_clear_error();
+    return key;
+}
+
+std::optional<QByteArray> sign(EVP_PKEY* key, const QByteArray& data)
+{
+    const DigestContext context(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
+    QByteArray signature(static_cast<qsizetype>(signatureSize), '\0');
+    size_t length = signatureSize;
+    const bool ok = context && EVP_DigestSignInit(context.get(), nullptr, nullptr, nullptr, key) == 1 &&
+                    EVP_DigestSign(context.get(), reinterpret_cast<unsigned char*>(signature.data()), &length,
+                                   reinterpret_cast<const unsigned char*>(data.constData()),
+                                   static_cast<size_t>(data.size())) == 1 &&
+                    length == signatureSize;
+    ERR_clear_error();
+    return ok ? std::optional<QByteArray>(signature) : std::nullopt;
+}
+
+bool signatureMatches(EVP_PKEY* key, const QByteArray& data, const QByteArray& signature)
+{
+    const DigestContext context(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
+    const bool ok = context && EVP_DigestVerifyInit(context.get(), nullptr, nullptr, nullptr, key) == 1 &&
+                    EVP_DigestVerify(context.get(), reinterpret_cast<const unsigned char*>(signature.constData()),
+                                     static_cast<size_t>(signature.size()),
+                                     reinterpret_cast<const unsigned char*>(data.constData()),
+                                     static_cast<size_t>(data.size())) == 1;
+    ERR_clear_error();
+    return ok;
+}
+
+// The resource list in the signature files, once its signature is good under the key; otherwise why not.
+std::optional<CodeResources> signedResources(const QMap<QString, QByteArray>& seal, const QByteArray& publicKeyPem,
+                                             QString* reason)
+{
+    const QString seen = BundleTree::sealFolder + QLatin1Char('/');
+    if (!seal.contains(signatureName)) {
+        *reason = QStringLiteral("the bundle is not signed: %1 is missing").arg(seen + signatureName);
+        return std::nullopt;
+    }
+    if (!seal.contains(resourcesName)) {
+        *reason = QStringLiteral("the bundle is not signed: %1 is missing").arg(seen + resourcesName);
+        return std::nullopt;
+    }
+    for (auto it = seal.begin(); it != seal.end(); ++it) {
+        if (it.key() != signatureName && it.key() != resourcesName) {
+            *reason = QStringLiteral("%1 does not belong in a signature").arg(seen + it.key());
+            return std::nullopt;
+        }
+    }
+    const Key key = readKey(publicKeyPem.isEmpty() ? CodeSignature::trustedPublicKey() : publicKeyPem, false);
+    if (!key) {
+        *reason = QStringLiteral("the key to verify with is not an Ed25519 public key in PEM");
+        return std::nullopt;
+    }
+    if (!signatureMatches(key.get(), seal.value(resourcesName), seal.value(signatureName))) {
+        *reason = QStringLiteral("the signature does not match the bundle's resource list under the key");
+        return std::nullopt;
+    }
+    return CodeResources::fromData(seal.value(resourcesName), reason);
+}
+
+bool writeFile(const QString& path, const QByteArray& contents)
+{
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size() && file.commit();
+}
+
+} // namespace
+
+QByteArray CodeSignature::trustedPublicKey()
+{
+    return QByteArray(trustedSigningKeyPem);
+}
+
+std::optional<QString> CodeSignature::verifyBundle(const QString& bundlePath, const QByteArray& publicKeyPem)
+{
+    BundleTree tree;
+    if (auto failure = tree.read(bundlePath)) {
+        return failure;
+    }
+    QString reason;
+    const auto resources = signedResources(tree.sealFiles(), publicKeyPem, &reason);
+    if (!resources) {
+        return reason;
+    }
+    return resources->differenceFrom(tree);
+}
+
+std::optional<QString> CodeSignature::verifyCompanion(const QString& bundlePath, const QString& filePath,
+                                                      const QByteArray& publicKeyPem)
+{
+    BundleTree seal;
+    if (auto failure = seal.readSealOnly(bundlePath)) {
+        return failure;
+    }
+    QString reason;
+    const auto resources = signedResources(seal.sealFiles(), publicKeyPem, &reason);
+    if (!resources) {
+        return reason;
+    }
+    const QString name = QFileInfo(filePath).fileName();
+    const auto listed = resources->companionDigest(name);
+    if (!listed) {
+        return QStringLiteral("%1 is not a signed companion of the bundle").arg(name);
+    }
+    const auto digest = FileDigest::sha256OfFile(filePath, &reason);
+    if (!digest) {
+        return reason;
+    }
+    if (*digest != *listed) {
+        return QStringLiteral("%1 differs from the signed companion").arg(name);
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> CodeSignature::signBundle(const QString& bundlePath, const QByteArray& privateKeyPem,
+                                                 const QStringList& companionPaths)
+{
+    const Key key = readKey(privateKeyPem, true);
+    if (!key) {
+        return QStringLiteral("the signing key is not an unencrypted Ed25519 private key in PEM");
+    }
+    const QString contents = QDir(bundlePath).filePath(QStringLiteral("Contents"));
+    const QFileInfo contentsInfo(contents);
+    if (contentsInfo.isSymLink() || !contentsInfo.isDir()) {
+        return QStringLiteral("the bundle has no Contents folder");
+    }
+    // An earlier signature goes first: signing leaves exactly the two files, whatever was there.
+    const QString sealPath = QDir(bundlePath).filePath(BundleTree::sealFolder);
+    const QFileInfo sealInfo(sealPath);
+    if (sealInfo.isSymLink() || (sealInfo.exists() && !sealInfo.isDir())) {
+        QFile::remove(sealPath);
+    } else if (sealInfo.exists()) {
+        QDir(sealPath).removeRecursively();
+    }
+    BundleTree tree;
+    if (auto failure = tree.read(bundlePath)) {
+        return failure;
+    }
+    if (!tree.sealFiles().isEmpty() || tree.items().contains(BundleTree::sealFolder)) {
+        return QStringLiteral("cannot remove the earlier signature");
+    }
+    CodeResources resources(tree);
+    for (const QString& companion : companionPaths) {
+        QString reason;
+        const auto digest = FileDigest::sha256OfFile(companion, &reason);
+        if (!digest) {
+            return reason;
+        }
+        if (auto failure = resources.addCompanion(QFileInfo(companion).fileName(), *digest)) {
+            return failure;
+        }
+    }
+    const QByteArray list = resources.data();
+    const auto signature = sign(key.get(), list);
+    if (list.isEmpty() || !signature) {
+        return QStringLiteral("cannot sign the resource list");
+    }
+    if (!QDir().mkdir(sealPath) || !writeFile(QDir(sealPath).filePath(resourcesName), list) ||
+        !writeFile(QDir(sealPath).filePath(signatureName), *signature)) {
+        return QStringLiteral("cannot write the signature into %1").arg(BundleTree::sealFolder);
+    }
+    return std::nullopt;
+}
