@@ -7,6 +7,7 @@
 #include "Objects/SessionDetails.h"
 #include "Platform/Files/Bundle.h"
 #include "Platform/Files/BundleReplacer.h"
+#include "Platform/Log/TestHooks.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -20,6 +21,7 @@
 int main(int argc, char** argv)
 {
     QByteArray appPath;
+    bool exchange = true;
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
         if (arg == "--as" && i + 1 < argc) {
@@ -31,19 +33,23 @@ int main(int argc, char** argv)
                 return 3;
             }
         } else if (arg == "--no-exchange") {
-            BundleReplacer::setExchangeEnabled(false);
+            exchange = false;
         } else {
             appPath = arg;
         }
     }
+    const QString bundle = QString::fromLocal8Bit(appPath);
+    const HookGuard swap(TestHooks::exchangeEnabled, exchange);
+    // Acts as the program inside the bundle named, when one is.
+    const HookGuard program(TestHooks::mainExecutablePath,
+                            bundle.isEmpty() ? QString()
+                                             : bundle + QStringLiteral("/Contents/MacOS/Orvo Wendra Customer Plugin"));
     QCoreApplication app(argc, argv);
     SessionDetails* session = SessionDetails::getInstance();
     AppDelegate delegate;
-    if (appPath.isEmpty()) {
+    if (bundle.isEmpty()) {
         delegate.findCurrentAppPath();
     } else {
-        const QString bundle = QString::fromLocal8Bit(appPath);
-        Bundle::setMainExecutablePath(bundle + QStringLiteral("/Contents/MacOS/Orvo Wendra Customer Plugin"));
         session->setPluginAppPath(bundle);
     }
     session->setIsAppReplaceFlag(true);

@@ -8,6 +8,7 @@
 #include "Platform/App/NotificationCenter.h"
 #include "Platform/Files/Bundle.h"
 #include "Platform/Files/FileManager.h"
+#include "Platform/Log/TestHooks.h"
 #include "Platform/Signing/CodeSignature.h"
 #include "ProvisioningFixtures.h"
 #include "TestSupport.h"
@@ -76,6 +77,9 @@ private:
     QTemporaryDir m_dir;
     QList<const void*> m_terminatePosts;
     int m_exits = 0;
+    const HookGuard<std::function<void(int)>> m_exit{TestHooks::exitFunction, [this](int) {
+                                                         ++m_exits;
+                                                     }};
 };
 
 bool TestAgentInstall::makeAgentImage(const QString& name, const std::function<bool(const QString&)>& change)
@@ -111,7 +115,6 @@ void TestAgentInstall::initTestCase()
     }));
     NotificationCenter::defaultCenter().addObserver(this, QStringLiteral("OrvoPluginTerminate"), nullptr,
                                                     [this](const Notification& n) { m_terminatePosts << n.object; });
-    Application::setExitFunction([this](int) { ++m_exits; });
 }
 
 void TestAgentInstall::init()
@@ -119,7 +122,6 @@ void TestAgentInstall::init()
     QVERIFY(QDir().mkpath(agentFolder()));
     m_terminatePosts.clear();
     m_exits = 0;
-    Application::resetTermination();
 }
 
 void TestAgentInstall::cleanup()

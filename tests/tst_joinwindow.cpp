@@ -10,6 +10,7 @@
 #include "Platform/App/ResourceImages.h"
 #include "Platform/App/Window.h"
 #include "Platform/Log/Log.h"
+#include "Platform/Log/TestHooks.h"
 #include "Platform/Net/UrlConnection.h"
 #include "ProvisioningFixtures.h"
 #include "TestSupport.h"
@@ -79,6 +80,7 @@ private slots:
     void renderedWindowFitsAndIsNotBlank();
 
 private:
+    const HookGuard<QString> m_images{TestHooks::resourceFolder, QStringLiteral(ORVO_BUNDLE_DIR "/Contents/Resources")};
     QTemporaryDir m_home;
     QTemporaryDir m_service_dir;
     Standin m_service;
@@ -104,7 +106,6 @@ private:
 void TestJoinWindow::initTestCase()
 {
     qputenv("HOME", m_home.path().toLocal8Bit());
-    ResourceImages::setResourceFolder(QStringLiteral(ORVO_BUNDLE_DIR "/Contents/Resources"));
     // No disk-image tool and no system files from the machine.
     qputenv("ORVO_SYSTEM_ROOT", m_home.filePath(QStringLiteral("system-root")).toLocal8Bit());
     const QString certs = m_service_dir.filePath(QStringLiteral("certs"));
@@ -164,12 +165,13 @@ void TestJoinWindow::windowSetUp()
     link.setPosition(3);
     QVERIFY(!link.charFormat().isAnchor());
     QUrl opened;
-    Browser::setOpenFunction([&](const QUrl& url) {
-        opened = url;
-        return true;
-    });
-    emit trust->linkActivated(page);
-    Browser::setOpenFunction(nullptr);
+    {
+        const HookGuard browser(TestHooks::openURL, [&](const QUrl& url) {
+            opened = url;
+            return true;
+        });
+        emit trust->linkActivated(page);
+    }
     QCOMPARE(opened, QUrl(page));
 }
 

@@ -2,6 +2,7 @@
 #include "Objects/SessionDetails.h"
 #include "Objects/WorkingFolders.h"
 #include "Platform/App/ProcessInfo.h"
+#include "Platform/Log/TestHooks.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -160,7 +161,7 @@ void TestLaunchArguments::startKinds()
         write(stage + entry.section(QLatin1Char('='), 0, 0), contents(entry.section(QLatin1Char('='), 1)));
     }
     arguments.replaceInStrings(QStringLiteral("@DIR@"), installDir.path());
-    ProcessInfo::setArguments(arguments);
+    const HookGuard launch(TestHooks::arguments, arguments);
 
     AppDelegate delegate;
     delegate.setDefaultValues();

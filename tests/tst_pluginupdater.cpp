@@ -6,6 +6,7 @@
 #include "Platform/App/ResourceImages.h"
 #include "Platform/Files/Bundle.h"
 #include "Platform/Files/FileManager.h"
+#include "Platform/Log/TestHooks.h"
 #include "ProvisioningFixtures.h"
 #include "TestSupport.h"
 
@@ -85,6 +86,7 @@ private:
         return text.replace(QStringLiteral("%1"), m_service.host()).replace(QStringLiteral("%2"), m_dir.path());
     }
 
+    const HookGuard<QString> m_images{TestHooks::resourceFolder, QStringLiteral(ORVO_BUNDLE_DIR "/Contents/Resources")};
     QTemporaryDir m_dir;
     Standin m_service;
     QList<const void*> m_retries;
@@ -97,7 +99,6 @@ void TestPluginUpdater::initTestCase()
     QVERIFY(m_service.start(m_dir.filePath(QStringLiteral("certs")), m_dir.path()));
     qputenv("HOME", home().toLocal8Bit());
     qputenv("ORVO_SYSTEM_ROOT", root(QString()).toLocal8Bit());
-    ResourceImages::setResourceFolder(QStringLiteral(ORVO_BUNDLE_DIR "/Contents/Resources"));
     // The stand-in tool behind a wrapper that records exactly what it was given.
     QVERIFY(writeFile(root(QStringLiteral("/usr/bin/hdiutil")),
                       "#!/bin/sh\n(IFS='|'; printf '%s\\n' \"$*\") >> \"$ORVO_SYSTEM_ROOT/calls\"\nexec '" +

@@ -3,6 +3,7 @@
 #include "Platform/App/Application.h"
 #include "Platform/App/NotificationCenter.h"
 #include "Platform/App/Window.h"
+#include "Platform/Log/TestHooks.h"
 #include "TestSupport.h"
 
 #include <QLabel>
@@ -29,13 +30,15 @@ private slots:
 private:
     QList<const void*> m_posts;
     int m_exits = 0;
+    const HookGuard<std::function<void(int)>> m_exit{TestHooks::exitFunction, [this](int) {
+                                                         ++m_exits;
+                                                     }};
 };
 
 void TestProgressWindow::initTestCase()
 {
     NotificationCenter::defaultCenter().addObserver(this, QStringLiteral("OrvoPluginTerminate"), nullptr,
                                                     [this](const Notification& n) { m_posts << n.object; });
-    Application::setExitFunction([this](int) { ++m_exits; });
     LogCapture capture;
     QCOMPARE(JoinProgressWindow::getInstance(), JoinProgressWindow::getInstance());
     QCOMPARE(capture.text().count(QStringLiteral("+[JoinProgressWindow getInstance] : Update Info Object Allocated\n")),
@@ -46,7 +49,6 @@ void TestProgressWindow::init()
 {
     m_posts.clear();
     m_exits = 0;
-    Application::resetTermination();
 }
 
 void TestProgressWindow::placement_data()

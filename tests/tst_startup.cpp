@@ -2,6 +2,7 @@
 #include "Platform/App/Application.h"
 #include "Platform/App/NotificationCenter.h"
 #include "Platform/App/QuitCommand.h"
+#include "Platform/Log/TestHooks.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -292,8 +293,7 @@ void TestStartup::quitNotificationTerminatesOnce()
 {
     int exits = 0;
     int status = -1;
-    Application::resetTermination();
-    Application::setExitFunction([&](int code) {
+    const HookGuard exit(TestHooks::exitFunction, [&](int code) {
         ++exits;
         status = code;
     });
@@ -302,8 +302,7 @@ void TestStartup::quitNotificationTerminatesOnce()
     LogCapture capture;
     delegate.addObservers();
     NotificationCenter::defaultCenter().post(QStringLiteral("OrvoPluginTerminate"), this);
-    // The observer is gone: with termination allowed again, a second post still finds nobody.
-    Application::resetTermination();
+    // The observer is gone: termination would run again, but a second post finds nobody.
     NotificationCenter::defaultCenter().post(QStringLiteral("OrvoPluginTerminate"), this);
     QCOMPARE(exits, 1);
     QCOMPARE(status, 0);
@@ -314,8 +313,7 @@ void TestStartup::quitNotificationTerminatesOnce()
 void TestStartup::quitShortcutTerminates()
 {
     int exits = 0;
-    Application::resetTermination();
-    Application::setExitFunction([&](int) { ++exits; });
+    const HookGuard exit(TestHooks::exitFunction, [&](int) { ++exits; });
     QuitCommand quitCommand;
     QWidget window;
     window.show();
@@ -351,8 +349,7 @@ sighandler_t currentHandler(int signalNumber)
 void TestStartup::quitCommandOwnsSignalsOnce()
 {
     int exits = 0;
-    Application::resetTermination();
-    Application::setExitFunction([&](int) { ++exits; });
+    const HookGuard exit(TestHooks::exitFunction, [&](int) { ++exits; });
     signal(SIGTERM, countSignal);
     signal(SIGINT, countSignal);
     const int descriptors = openDescriptors();

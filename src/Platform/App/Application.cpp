@@ -5,6 +5,7 @@
 #include "Platform/Files/Paths.h"
 #include "Platform/Log/Log.h"
 #include "Platform/Log/StandardStreams.h"
+#include "Platform/Log/TestHooks.h"
 #include "Platform/Net/Tls.h"
 
 #include <QApplication>
@@ -22,13 +23,15 @@ namespace {
 
 ApplicationDelegate* currentDelegate = nullptr;
 bool terminating = false;
-std::function<void(int)> exitFunction = [](int status) {
+
+void exitProcess(int status)
+{
 #ifdef ORVO_SANITIZERS
     // _exit skips the leak checker's exit hook; checking builds run it here, failing the exit on a leak.
     __lsan_do_leak_check();
 #endif
     ::_exit(status);
-};
+}
 
 // Whether Qt will find something to show windows on. Without a display Qt aborts in its platform plugin with a
 // core dump, so the plugin refuses to start instead, before it writes anything.
@@ -88,25 +91,15 @@ void Application::terminate()
         currentDelegate->applicationWillTerminate();
     }
     StandardStreams::flush();
-    exitFunction(0);
+    if (!TestHooks::exitFunction) {
+        exitProcess(0);
+    }
+    TestHooks::exitFunction(0);
+    // Only a test's exit function returns; the process it lives on in may terminate again.
+    terminating = false;
 }
 
 void Application::setDelegate(ApplicationDelegate* delegate)
 {
     currentDelegate = delegate;
-}
-
-void Application::setExitFunction(std::function<void(int)> function)
-{
-    exitFunction = std::move(function);
-}
-
-bool Application::isTerminating()
-{
-    return terminating;
-}
-
-void Application::resetTermination()
-{
-    terminating = false;
 }

@@ -14,15 +14,9 @@ public:
     static int main(int argc, char** argv, const std::function<ApplicationDelegate*()>& makeDelegate);
 
     // Runs the delegate's applicationWillTerminate once, flushes the standard streams and ends the process with
-    // status 0. It does not return, unless a test has replaced the exit function.
+    // status 0. It does not return, unless a test has replaced the exit function (TestHooks).
     static void terminate();
 
     // The delegate that terminate() notifies; main() sets it.
     static void setDelegate(ApplicationDelegate* delegate);
-    // Replaces how terminate() ends the process, so a test can watch termination and live on.
-    static void setExitFunction(std::function<void(int)> exitFunction);
-    // Whether terminate() has run; for tests.
-    static bool isTerminating();
-    // Lets a later terminate() run again; for tests that play several runs in one process.
-    static void resetTermination();
 };

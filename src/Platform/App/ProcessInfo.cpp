@@ -1,19 +1,10 @@
 #include "Platform/App/ProcessInfo.h"
 
+#include "Platform/Log/TestHooks.h"
+
 #include <QCoreApplication>
-
-#include <optional>
-
-namespace {
-std::optional<QStringList> overridden;
-}
 
 QStringList ProcessInfo::arguments()
 {
-    return overridden ? *overridden : QCoreApplication::arguments();
-}
-
-void ProcessInfo::setArguments(const QStringList& arguments)
-{
-    overridden = arguments;
+    return TestHooks::arguments ? *TestHooks::arguments : QCoreApplication::arguments();
 }

@@ -7,6 +7,4 @@ class ProcessInfo
 {
 public:
     static QStringList arguments();
-    // Replaces the argument list the process reports; for tests that play a launch.
-    static void setArguments(const QStringList& arguments);
 };

@@ -79,7 +79,12 @@ bool QuitCommand::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->matches(QKeySequence::Quit) || (key->key() == Qt::Key_Q && key->modifiers() == Qt::ControlModifier)) {
-            Application::terminate();
+            // One press is one request: the override only claims the key, so that its press arrives here.
+            if (event->type() == QEvent::ShortcutOverride) {
+                event->accept();
+            } else {
+                Application::terminate();
+            }
             return true;
         }
     }

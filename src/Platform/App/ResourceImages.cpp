@@ -2,6 +2,7 @@
 
 #include "Platform/Files/Bundle.h"
 #include "Platform/Files/Paths.h"
+#include "Platform/Log/TestHooks.h"
 
 #include <QFileInfo>
 #include <QImageReader>
@@ -11,12 +12,10 @@
 
 namespace {
 
-QString resourceFolderOverride;
-
 QString resourceFolder()
 {
-    if (!resourceFolderOverride.isEmpty()) {
-        return resourceFolderOverride;
+    if (!TestHooks::resourceFolder.isEmpty()) {
+        return TestHooks::resourceFolder;
     }
     return Paths::appendingPathComponent(Bundle::mainBundlePath(), QStringLiteral("Contents/Resources"));
 }
@@ -52,9 +51,4 @@ QIcon ResourceImages::icon(const QString& name, const QString& type)
         }
     }
     return icon;
-}
-
-void ResourceImages::setResourceFolder(const QString& folder)
-{
-    resourceFolderOverride = folder;
 }

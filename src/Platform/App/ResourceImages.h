@@ -11,6 +11,4 @@ public:
     static QString pathForResource(const QString& name, const QString& type);
     // The image with every size found; a null icon when the file is missing.
     static QIcon icon(const QString& name, const QString& type);
-    // Uses folder instead of the running bundle's resources (empty: the bundle again); for tests.
-    static void setResourceFolder(const QString& folder);
 };

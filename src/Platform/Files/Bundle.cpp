@@ -3,25 +3,16 @@
 #include "Platform/Files/Paths.h"
 #include "Platform/Files/PropertyList.h"
 #include "Platform/Log/Log.h"
+#include "Platform/Log/TestHooks.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 
-namespace {
-
-QString executableOverride;
-
-} // namespace
-
 QString Bundle::mainExecutablePath()
 {
-    return QFileInfo(executableOverride.isEmpty() ? QCoreApplication::applicationFilePath() : executableOverride)
+    return QFileInfo(TestHooks::mainExecutablePath.isEmpty() ? QCoreApplication::applicationFilePath()
+                                                             : TestHooks::mainExecutablePath)
         .absoluteFilePath();
-}
-
-void Bundle::setMainExecutablePath(const QString& path)
-{
-    executableOverride = path;
 }
 
 QString Bundle::mainBundlePath()

@@ -9,8 +9,6 @@ class Bundle
 public:
     // The running program's absolute path.
     static QString mainExecutablePath();
-    // Makes mainExecutablePath() answer path, for helpers that act as a program elsewhere; empty undoes it.
-    static void setMainExecutablePath(const QString& path);
     // The running bundle: the .app folder when the executable lies in <X>.app/Contents/MacOS/, else its folder.
     static QString mainBundlePath();
     // Nothing when the running program is <bundlePath>/Contents/MacOS/<its CFBundleExecutable> and bundlePath ends

@@ -2,6 +2,7 @@
 
 #include "Platform/Files/FileManager.h"
 #include "Platform/Files/HiddenSiblings.h"
+#include "Platform/Log/TestHooks.h"
 
 #include <QFile>
 
@@ -12,8 +13,6 @@
 #include <cerrno>
 
 namespace {
-
-bool exchangeEnabled = true;
 
 bool refusesChanges(int code)
 {
@@ -49,14 +48,14 @@ BundleReplacer::Result swapIn(const QString& source, const QByteArray& destinati
     }
     // The copy's contents must reach the disk before its name does, or a power cut could leave empty files in place.
     siblings.sync();
-    if (exchangeEnabled &&
+    if (TestHooks::exchangeEnabled &&
         ::renameat2(AT_FDCWD, copy.constData(), AT_FDCWD, destination.constData(), RENAME_EXCHANGE) == 0) {
         siblings.sync();
         // The hidden name now holds the old bundle.
         removeQuietly(copy);
         return Result::Replaced;
     }
-    if (exchangeEnabled && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+    if (TestHooks::exchangeEnabled && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
         removeQuietly(copy);
         return Result::OldNotRemovable;
     }
@@ -88,9 +87,4 @@ BundleReplacer::Result BundleReplacer::replace(const QString& source, const QStr
     }
     const HiddenSiblings siblings(destination, "replace");
     return swapIn(source, QFile::encodeName(destination), siblings, check, reason);
-}
-
-void BundleReplacer::setExchangeEnabled(bool enabled)
-{
-    exchangeEnabled = enabled;
 }

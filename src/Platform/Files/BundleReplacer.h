@@ -29,8 +29,4 @@ public:
     // bundle that was cut short are removed first.
     static Result replace(const QString& source, const QString& destination, const Check& check = {},
                           QString* reason = nullptr);
-
-    // Whether to try the one-step swap; without it two renames do the work. Off lets tests take the path a file
-    // system without the swap takes.
-    static void setExchangeEnabled(bool enabled);
 };
