@@ -105,8 +105,8 @@ private slots:
         QTest::newRow("signed by another key") << Change([](const QString& bundle, const QString&) {
             const QByteArray key = strangersKey();
             QVERIFY(!key.isEmpty());
-            const auto failure = CodeSignature::signBundle(bundle, key);
-            QVERIFY2(!failure, qPrintable(failure.value_or(QString())));
+            const Result<> signedBundle = CodeSignature::signBundle(bundle, key);
+            QVERIFY2(signedBundle.ok(), qPrintable(signedBundle.error()));
         }) << false << "the signature does not match";
         QTest::newRow("missing signature") << Change([](const QString& bundle, const QString&) {
             QVERIFY(QFile::remove(bundle + "/Contents/_CodeSignature/CodeSignature"));
@@ -146,13 +146,13 @@ private slots:
         }
 
         // Under the key the build embedded.
-        const auto reason =
+        const Result<> verified =
             companion ? CodeSignature::verifyCompanion(bundle, helper) : CodeSignature::verifyBundle(bundle);
         if (refusal.isEmpty()) {
-            QVERIFY2(!reason, qPrintable(reason.value_or(QString())));
+            QVERIFY2(verified.ok(), qPrintable(verified.error()));
         } else {
-            QVERIFY(reason);
-            QVERIFY2(reason->contains(refusal), qPrintable(*reason));
+            QVERIFY(!verified.ok());
+            QVERIFY2(verified.error().contains(refusal), qPrintable(verified.error()));
         }
         if (companion) {
             return;

@@ -322,8 +322,9 @@ bool OrvoDmgDownloader::launchAndFinish()
                  "%s :OrvoPingAgent file copied"},
             };
             // Each tool is checked against the digests the agent just installed carries, and replaces an older one.
-            const auto matchesAgent = [&appPath](const QString& copy) {
-                return CodeSignature::verifyCompanion(appPath, copy);
+            const auto matchesAgent = [&appPath](const QString& copy) -> std::optional<QString> {
+                const Result<> verified = CodeSignature::verifyCompanion(appPath, copy);
+                return verified.ok() ? std::nullopt : std::optional<QString>(verified.error());
             };
             for (const Tool& tool : tools) {
                 const SiblingInstall::Result result = SiblingInstall::install(
