@@ -272,7 +272,11 @@ bool OrvoDmgDownloader::copyAppFileAndLaunch()
         const SiblingInstall::Result installed = SiblingInstall::install(
             SystemRoot::path(onAgentVolume("Orvo.app")),
             Paths::appendingPathComponent(folder, QStringLiteral("/Orvo.app")),
-            [](const QString& copy) { return CodeSignature::verifyBundle(copy); }, &refusal);
+            [](const QString& copy) -> std::optional<QString> {
+                const Result<> verified = CodeSignature::verifyBundle(copy);
+                return verified.ok() ? std::nullopt : std::optional<QString>(verified.error());
+            },
+            &refusal);
         if (installed == SiblingInstall::Result::Installed) {
             Log::write("%s : Orvo.app file copied", fullName);
         } else if (installed == SiblingInstall::Result::Refused) {
@@ -393,10 +397,11 @@ bool OrvoDmgDownloader::workspaceLaunchApplication(const QString& path)
     bool launched = false;
     ExceptionGuard::run(fullName, [&] {
         const QStringList arguments = agentLaunchArguments();
-        if (Workspace::launchApplication(path, arguments)) {
+        // A launch that fails is answered where this is called: Retry in the progress window.
+        launched = Workspace::launchApplication(path, arguments).ok();
+        if (launched) {
             Log::write("%s : LaunchApplication: %@ launched successfully with args : %@", fullName,
                        Paths::lastPathComponent(path), arguments);
-            launched = true;
         }
     });
     return launched;

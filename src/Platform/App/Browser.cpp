@@ -8,9 +8,12 @@ std::function<bool(const QUrl&)> openFunction;
 
 } // namespace
 
-bool Browser::openURL(const QUrl& url)
+Result<> Browser::openURL(const QUrl& url)
 {
-    return openFunction ? openFunction(url) : QDesktopServices::openUrl(url);
+    if (!(openFunction ? openFunction(url) : QDesktopServices::openUrl(url))) {
+        return Failure{QStringLiteral("no browser opened %1").arg(url.toString())};
+    }
+    return {};
 }
 
 void Browser::setOpenFunction(std::function<bool(const QUrl&)> open)

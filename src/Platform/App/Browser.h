@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Log/Result.h"
+
 #include <QUrl>
 
 #include <functional>
@@ -8,8 +10,8 @@
 class Browser
 {
 public:
-    // Opens the page in the user's browser; false when no browser took it.
-    static bool openURL(const QUrl& url);
+    // Opens the page in the user's browser; fails when no browser took it.
+    static Result<> openURL(const QUrl& url);
     // Replaces how pages are opened, so a test can watch them (null: the browser again).
     static void setOpenFunction(std::function<bool(const QUrl&)> open);
 };
