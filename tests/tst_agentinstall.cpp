@@ -249,8 +249,7 @@ void TestAgentInstall::install()
         at = next;
     }
     QTRY_VERIFY(!agentReport().isEmpty());
-    QCOMPARE(agentReport().value(QStringLiteral("arguments")).toVariant().toStringList(),
-             OrvoDmgDownloader::agentLaunchArguments());
+    QCOMPARE(agentReport().value(QStringLiteral("arguments")).toVariant().toStringList(), agentArguments());
 }
 
 void TestAgentInstall::killAtAnyPoint()
@@ -380,8 +379,7 @@ void TestAgentInstall::wholeRoadAcrossProcesses()
     QVERIFY(capture.text().contains(QStringLiteral("OrvoPlugin App terminated")));
     QTRY_VERIFY(!agentReport().isEmpty());
     const QJsonObject report = agentReport();
-    QCOMPARE(report.value(QStringLiteral("arguments")).toVariant().toStringList(),
-             OrvoDmgDownloader::agentLaunchArguments());
+    QCOMPARE(report.value(QStringLiteral("arguments")).toVariant().toStringList(), agentArguments());
     QCOMPARE(report.value(QStringLiteral("joinDetails")).toString(),
              QStringLiteral("ORVO_MEETING_IND\n&key=123456789&webServerName=%1&Cxp_token=tok&en&c_plugin=true&DC=com&")
                  .arg(standin.host()));

@@ -468,7 +468,7 @@ void TestJoinWindow::joinRoad()
         // The quit came while the entries were still there; the agent got its launch arguments.
         QCOMPARE(atQuit, (QStringList{QStringLiteral("1 2 3 - 4 5 6 - 7 8 9"), QStringLiteral(" Ada  Lovelace ")}));
         QVERIFY(progress->isHidden());
-        QTRY_COMPARE(ProvisioningFixtures::recordedAgentArguments(agent), OrvoDmgDownloader::agentLaunchArguments());
+        QTRY_COMPARE(ProvisioningFixtures::recordedAgentArguments(agent), ProvisioningFixtures::agentArguments());
     } else {
         QVERIFY(atQuit.isEmpty());
         QVERIFY(progress->isVisible());
