@@ -1,6 +1,5 @@
 #include "AppDelegate.h"
 #include "Objects/SessionDetails.h"
-#include "Objects/WorkingFolders.h"
 #include "Platform/App/ProcessInfo.h"
 #include "TestSupport.h"
 
@@ -151,7 +150,7 @@ void TestLaunchArguments::startKinds()
     QTemporaryDir home;
     QTemporaryDir installDir;
     qputenv("HOME", home.path().toLocal8Bit());
-    const QString stage = WorkingFolders::stagingFolder();
+    const QString stage = home.path() + QStringLiteral("/Library/Application Support/OrvoCustomerPluginNativeFolder/");
     QVERIFY(QDir().mkpath(stage));
     for (const QString& entry : installerFiles) {
         write(installDir.filePath(entry.section(QLatin1Char('='), 0, 0)), contents(entry.section(QLatin1Char('='), 1)));
