@@ -169,8 +169,16 @@ void TestJoinWindow::windowSetUp()
         return true;
     });
     emit trust->linkActivated(page);
-    Browser::setOpenFunction(nullptr);
     QCOMPARE(opened, QUrl(page));
+    // No browser takes it: the window stays as it is, and the log says so.
+    Browser::setOpenFunction([](const QUrl&) { return false; });
+    LogCapture capture;
+    emit trust->linkActivated(page);
+    Browser::setOpenFunction(nullptr);
+    QVERIFY2(capture.text().contains(QStringLiteral(
+                 "-[OrvoPluginWindowHandler linkActivated:] : no browser opened https://127.0.0.1:0/report-abuse\n")),
+             qPrintable(capture.text()));
+    QVERIFY(window->isVisible());
 }
 
 void TestJoinWindow::typing_data()

@@ -397,7 +397,7 @@ bool OrvoDmgDownloader::workspaceLaunchApplication(const QString& path)
     bool launched = false;
     ExceptionGuard::run(fullName, [&] {
         const QStringList arguments = agentLaunchArguments();
-        // A launch that fails is answered where this is called: Retry in the progress window.
+        // A failed launch is answered by the callers, with Retry in the progress window; its reason is not logged.
         launched = Workspace::launchApplication(path, arguments).ok();
         if (launched) {
             Log::write("%s : LaunchApplication: %@ launched successfully with args : %@", fullName,
