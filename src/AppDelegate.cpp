@@ -138,7 +138,8 @@ void AppDelegate::loggingFile(QTimer* /*timer*/)
     ExceptionGuard::run("-[AppDelegate loggingFile:]", [] {
         FileManager& manager = FileManager::defaultManager();
         const QString liveFile = Paths::appendingPathComponent(orvoPluginLogFolder, QStringLiteral("orvoPlugin.log"));
-        StandardStreams::redirectTo(liveFile);
+        // Not logged: the streams are the log. They stay where they were, and the next check tries again.
+        static_cast<void>(StandardStreams::redirectTo(liveFile));
         if (manager.fileSize(liveFile) <= logRotationThreshold) {
             return;
         }
@@ -403,8 +404,8 @@ void AppDelegate::replaceStagedPlugin()
     // The copy that goes in place is verified, not the staged bundle, which may change meanwhile.
     QString reason;
     const auto verified = [&running](const QString& copy) -> std::optional<QString> {
-        if (std::optional<QString> why = CodeSignature::verifyBundle(copy)) {
-            return why;
+        if (const Result<> verified = CodeSignature::verifyBundle(copy); !verified.ok()) {
+            return verified.error();
         }
         return sameIdentity(copy, running);
     };

@@ -64,6 +64,13 @@ QByteArray agentRecord(const QString& bundlePath)
     return readFile(QFileInfo(bundlePath).absolutePath() + QStringLiteral("/agent-args"));
 }
 
+QStringList agentArguments()
+{
+    return {QStringLiteral("-timestamps"),
+            QStringLiteral(R"({"M3":"Agent downloaded time : 00:00:00 | Server : CDN","M2":"Session Validated : )"
+                           R"(00:00:00","M1":"Join Launched time : 00:00:00","M4":"Agent launched time : 00:00:00"})")};
+}
+
 QStringList recordedAgentArguments(const QString& bundlePath)
 {
     QStringList arguments;

@@ -17,6 +17,8 @@ bool makeBundle(const QString& path, const QString& version, const QString& exec
 // A recording agent: writes its arguments (NUL-separated), its working folder, its session id and whether its input is
 // /dev/null into "agent-args" beside the bundle, in one step.
 bool makeRecordingAgent(const QString& bundlePath, const QString& version = QStringLiteral("5.2.1"));
+// The arguments the plugin starts the agent with, written out as the agent receives them.
+QStringList agentArguments();
 // The arguments the recording agent beside bundlePath received; empty until it has run.
 QStringList recordedAgentArguments(const QString& bundlePath);
 // Everything the recording agent wrote, or an empty array when it has not run.

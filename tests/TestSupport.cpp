@@ -119,9 +119,9 @@ bool signBundleForTest(const QString& bundle, const QStringList& companions)
         qWarning("cannot read the signing key %s", qPrintable(key.fileName()));
         return false;
     }
-    const auto failure = CodeSignature::signBundle(bundle, key.readAll(), companions);
-    if (failure) {
-        qWarning("cannot sign %s: %s", qPrintable(bundle), qPrintable(*failure));
+    const Result<> signedBundle = CodeSignature::signBundle(bundle, key.readAll(), companions);
+    if (!signedBundle.ok()) {
+        qWarning("cannot sign %s: %s", qPrintable(bundle), qPrintable(signedBundle.error()));
     }
-    return !failure;
+    return signedBundle.ok();
 }

@@ -313,7 +313,7 @@ void TestAgentDownload::resume()
     QFETCH(QJsonObject, options);
     QFETCH(bool, appended);
     const QUrl url(QStringLiteral("https://%1/agent/OrvoMac.dmg").arg(m_service.host()));
-    const QString part = UrlDownload::partialPathFor(imagePath());
+    const QString part = imagePath() + QStringLiteral(".part");
     qint64 resumedFrom = -1;
     const auto fetch = [&](Recorder& recorder) {
         UrlDownload download;

@@ -220,7 +220,7 @@ void TestAgentInstall::install()
     const QString agent = agentFolder() + QStringLiteral("/Orvo.app");
     // Installed whole and as built, not the older agent an earlier run left attached; or not at all.
     QCOMPARE(QFile::exists(agent), launched);
-    QVERIFY(!launched || !CodeSignature::verifyBundle(agent));
+    QVERIFY(!launched || CodeSignature::verifyBundle(agent).ok());
     QVERIFY(!launched || Bundle::infoDictionaryText(agent, QStringLiteral("CFBundleShortVersionString")) ==
                              QStringLiteral(ORVO_AGENT_VERSION));
     QCOMPARE(log.contains(QStringLiteral("] orvo app file not launched\n")), image == QLatin1String("unsigned"));
@@ -251,8 +251,7 @@ void TestAgentInstall::install()
         at = next;
     }
     QTRY_VERIFY(!agentReport().isEmpty());
-    QCOMPARE(agentReport().value(QStringLiteral("arguments")).toVariant().toStringList(),
-             OrvoDmgDownloader::agentLaunchArguments());
+    QCOMPARE(agentReport().value(QStringLiteral("arguments")).toVariant().toStringList(), agentArguments());
 }
 
 void TestAgentInstall::killAtAnyPoint()
@@ -382,8 +381,7 @@ void TestAgentInstall::wholeRoadAcrossProcesses()
     QVERIFY(capture.text().contains(QStringLiteral("OrvoPlugin App terminated")));
     QTRY_VERIFY(!agentReport().isEmpty());
     const QJsonObject report = agentReport();
-    QCOMPARE(report.value(QStringLiteral("arguments")).toVariant().toStringList(),
-             OrvoDmgDownloader::agentLaunchArguments());
+    QCOMPARE(report.value(QStringLiteral("arguments")).toVariant().toStringList(), agentArguments());
     QCOMPARE(report.value(QStringLiteral("joinDetails")).toString(),
              QStringLiteral("ORVO_MEETING_IND\n&key=123456789&webServerName=%1&Cxp_token=tok&en&c_plugin=true&DC=com&")
                  .arg(standin.host()));

@@ -294,7 +294,7 @@ void TestAgentUpgrader::upgradeDecision()
         QCOMPARE(m_terminatePosts, launched ? 1 : 0);
         QCOMPARE(JoinProgressWindow::getInstance()->isShowingFailure(), !launched);
         if (launched) {
-            QTRY_COMPARE(recordedAgentArguments(bundle), OrvoDmgDownloader::agentLaunchArguments());
+            QTRY_COMPARE(recordedAgentArguments(bundle), agentArguments());
             QVERIFY(log.contains(QStringLiteral("LaunchApplication: Orvo.app launched successfully with args : (\n"
                                                 "    \"-timestamps\",\n")));
         } else {

@@ -3,7 +3,6 @@
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Handlers/OrvoPluginWindowHandler.h"
 #include "Handlers/SessionKeyText.h"
-#include "Objects/DataCentres.h"
 #include "Objects/SessionDetails.h"
 #include "Platform/App/Browser.h"
 #include "Platform/App/NotificationCenter.h"
@@ -157,7 +156,8 @@ void TestJoinWindow::windowSetUp()
     QCOMPARE(document.toPlainText(), QStringLiteral("Join remote support session only with people you recognize and "
                                                     "trust. Report abuse"));
     QVERIFY(document.begin().blockFormat().leftMargin() > 0);
-    const QString page = QStringLiteral("https://") + DataCentres::mainServiceHost() + QStringLiteral("/report-abuse");
+    // The main host of the tests' host table.
+    const QString page = QStringLiteral("https://127.0.0.1:0/report-abuse");
     QTextCursor link(&document);
     link.setPosition(int(document.toPlainText().indexOf(QStringLiteral("Report"))) + 1);
     QCOMPARE(link.charFormat().anchorHref(), page);
@@ -173,6 +173,14 @@ void TestJoinWindow::windowSetUp()
         emit trust->linkActivated(page);
     }
     QCOMPARE(opened, QUrl(page));
+    // No browser takes it: the window stays as it is, and the log says so.
+    const HookGuard noBrowser(TestHooks::openURL, [](const QUrl&) { return false; });
+    LogCapture capture;
+    emit trust->linkActivated(page);
+    QVERIFY2(capture.text().contains(QStringLiteral(
+                 "-[OrvoPluginWindowHandler linkActivated:] : no browser opened https://127.0.0.1:0/report-abuse\n")),
+             qPrintable(capture.text()));
+    QVERIFY(window->isVisible());
 }
 
 void TestJoinWindow::typing_data()
@@ -349,15 +357,15 @@ void TestJoinWindow::dataCentre_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<OptionalString>("plistDc");
     QTest::addColumn<QString>("dc");
-    QTest::addColumn<QString>("host"); // a code: that data centre's host; else the host itself
+    QTest::addColumn<QString>("host"); // data centres' hosts as the tests' host table has them
     const OptionalString none;
     const auto text = [](const char* s) {
         return OptionalString(QString::fromUtf8(s));
     };
     QTest::newRow("9, lab") << "123456789" << text("lab") << "lab"
-                            << "lab";
+                            << "127.0.0.2:0";
     QTest::newRow("9, com") << "123456789" << text("com") << "com"
-                            << "com";
+                            << "127.0.0.1:0";
     QTest::newRow("9, eu keeps the installer's host") << "123456789" << text("eu") << "eu"
                                                       << "installer.example";
     QTest::newRow("9, Lab is not lab") << "123456789" << text("Lab") << "Lab"
@@ -367,13 +375,15 @@ void TestJoinWindow::dataCentre_data()
     QTest::newRow("10, fourth 0 leaves both") << "1230567890" << text("lab") << "before"
                                               << "before.example";
     const char* codes[] = {"eu", "in", "au", "cn", "jp", "ca", "uk", "sa", "ae"};
+    const char* hosts[] = {"127.0.0.3:0", "127.0.0.4:0", "127.0.0.5:0",  "127.0.0.6:0", "127.0.0.7:0",
+                           "127.0.0.8:0", "127.0.0.9:0", "127.0.0.10:0", "127.0.0.11:0"};
     for (int digit = 1; digit <= 9; ++digit) {
         QTest::addRow("10, fourth %d", digit)
             << QStringLiteral("555") + QString::number(digit) + QStringLiteral("555555") << text("lab")
-            << QString::fromLatin1(codes[digit - 1]) << QString::fromLatin1(codes[digit - 1]);
+            << QString::fromLatin1(codes[digit - 1]) << QString::fromLatin1(hosts[digit - 1]);
     }
     QTest::newRow("10, only the fourth digit matters") << "9992000001" << none << "in"
-                                                       << "in";
+                                                       << "127.0.0.4:0";
     QTest::newRow("10, another script's 1 is no match") << QString::fromUtf8("123\u0661567890") << none << "before"
                                                         << "before.example";
     QTest::newRow("8 digits change nothing") << "12345678" << text("lab") << "before"
@@ -392,9 +402,8 @@ void TestJoinWindow::dataCentre()
     s->setDcName(QStringLiteral("before"));
     s->setWebServerName(QStringLiteral("before.example"));
     OrvoPluginWindowHandler().findDcNameUsingKey(key);
-    const QString expectedHost = host.contains(QLatin1Char('.')) ? host : DataCentres::hostForCode(host);
     QCOMPARE(s->dcName(), OptionalString(dc));
-    QCOMPARE(s->webServerName(), OptionalString(expectedHost));
+    QCOMPARE(s->webServerName(), OptionalString(host));
 }
 
 void TestJoinWindow::joinRoad_data()
@@ -470,7 +479,7 @@ void TestJoinWindow::joinRoad()
         // The quit came while the entries were still there; the agent got its launch arguments.
         QCOMPARE(atQuit, (QStringList{QStringLiteral("1 2 3 - 4 5 6 - 7 8 9"), QStringLiteral(" Ada  Lovelace ")}));
         QVERIFY(progress->isHidden());
-        QTRY_COMPARE(ProvisioningFixtures::recordedAgentArguments(agent), OrvoDmgDownloader::agentLaunchArguments());
+        QTRY_COMPARE(ProvisioningFixtures::recordedAgentArguments(agent), ProvisioningFixtures::agentArguments());
     } else {
         QVERIFY(atQuit.isEmpty());
         QVERIFY(progress->isVisible());

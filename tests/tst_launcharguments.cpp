@@ -1,6 +1,5 @@
 #include "AppDelegate.h"
 #include "Objects/SessionDetails.h"
-#include "Objects/WorkingFolders.h"
 #include "Platform/App/ProcessInfo.h"
 #include "Platform/Log/TestHooks.h"
 #include "TestSupport.h"
@@ -152,7 +151,7 @@ void TestLaunchArguments::startKinds()
     QTemporaryDir home;
     QTemporaryDir installDir;
     qputenv("HOME", home.path().toLocal8Bit());
-    const QString stage = WorkingFolders::stagingFolder();
+    const QString stage = home.path() + QStringLiteral("/Library/Application Support/OrvoCustomerPluginNativeFolder/");
     QVERIFY(QDir().mkpath(stage));
     for (const QString& entry : installerFiles) {
         write(installDir.filePath(entry.section(QLatin1Char('='), 0, 0)), contents(entry.section(QLatin1Char('='), 1)));

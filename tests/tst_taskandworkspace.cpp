@@ -188,7 +188,7 @@ void TestTaskAndWorkspace::launch()
     QCOMPARE(downloader.workspaceLaunchApplication(bundle), launched);
     if (launched) {
         QTRY_VERIFY(!agentRecord(bundle).isEmpty());
-        QCOMPARE(recordedAgentArguments(bundle), OrvoDmgDownloader::agentLaunchArguments());
+        QCOMPARE(recordedAgentArguments(bundle), agentArguments());
         const QList<QByteArray> facts = agentRecord(bundle).split('\0');
         QVERIFY(facts.contains("cwd=/"));
         // A session of its own, not the plugin's.

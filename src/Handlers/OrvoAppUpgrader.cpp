@@ -123,13 +123,13 @@ bool OrvoAppUpgrader::verifyInstalledAgent()
             }
             resetInstalledAgentCheck(path);
         }
-        const std::optional<QString> refusal = installedAgentCheck.verdict();
-        verified = !refusal;
-        if (refusal && !installedAgentRefusalLogged) {
+        const Result<> verdict = installedAgentCheck.verdict();
+        verified = verdict.ok();
+        if (!verified && !installedAgentRefusalLogged) {
             installedAgentRefusalLogged = true;
             SessionDetails::getInstance()->setLocalOrvoAppVersion(QStringLiteral("0"));
             Log::write("%s : Orvo app %@ not used, Setting app version to zero: %@", fullName,
-                       installedAgentCheck.bundlePath(), *refusal);
+                       installedAgentCheck.bundlePath(), verdict.error());
         }
     });
     return verified;

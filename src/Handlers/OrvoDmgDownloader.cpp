@@ -272,7 +272,11 @@ bool OrvoDmgDownloader::copyAppFileAndLaunch()
         const SiblingInstall::Result installed = SiblingInstall::install(
             SystemRoot::path(onAgentVolume("Orvo.app")),
             Paths::appendingPathComponent(folder, QStringLiteral("/Orvo.app")),
-            [](const QString& copy) { return CodeSignature::verifyBundle(copy); }, &refusal);
+            [](const QString& copy) -> std::optional<QString> {
+                const Result<> verified = CodeSignature::verifyBundle(copy);
+                return verified.ok() ? std::nullopt : std::optional<QString>(verified.error());
+            },
+            &refusal);
         if (installed == SiblingInstall::Result::Installed) {
             Log::write("%s : Orvo.app file copied", fullName);
         } else if (installed == SiblingInstall::Result::Refused) {
@@ -322,8 +326,9 @@ bool OrvoDmgDownloader::launchAndFinish()
                  "%s :OrvoPingAgent file copied"},
             };
             // Each tool is checked against the digests the agent just installed carries, and replaces an older one.
-            const auto matchesAgent = [&appPath](const QString& copy) {
-                return CodeSignature::verifyCompanion(appPath, copy);
+            const auto matchesAgent = [&appPath](const QString& copy) -> std::optional<QString> {
+                const Result<> verified = CodeSignature::verifyCompanion(appPath, copy);
+                return verified.ok() ? std::nullopt : std::optional<QString>(verified.error());
             };
             for (const Tool& tool : tools) {
                 const SiblingInstall::Result result = SiblingInstall::install(
@@ -392,10 +397,11 @@ bool OrvoDmgDownloader::workspaceLaunchApplication(const QString& path)
     bool launched = false;
     ExceptionGuard::run(fullName, [&] {
         const QStringList arguments = agentLaunchArguments();
-        if (Workspace::launchApplication(path, arguments)) {
+        // A failed launch is answered by the callers, with Retry in the progress window; its reason is not logged.
+        launched = Workspace::launchApplication(path, arguments).ok();
+        if (launched) {
             Log::write("%s : LaunchApplication: %@ launched successfully with args : %@", fullName,
                        Paths::lastPathComponent(path), arguments);
-            launched = true;
         }
     });
     return launched;

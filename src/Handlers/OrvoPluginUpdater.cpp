@@ -164,8 +164,8 @@ void OrvoPluginUpdater::copyAppFile()
 
 std::optional<QString> OrvoPluginUpdater::stagingRefusal(const QString& bundle)
 {
-    if (std::optional<QString> why = CodeSignature::verifyBundle(bundle)) {
-        return why;
+    if (const Result<> verified = CodeSignature::verifyBundle(bundle); !verified.ok()) {
+        return verified.error();
     }
     // Never older, nor the same again: an offer of either would only take the plugin back or nowhere.
     const OptionalString offered = Bundle::infoDictionaryText(bundle, QStringLiteral("CFBundleShortVersionString"));

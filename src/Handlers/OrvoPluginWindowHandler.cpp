@@ -102,7 +102,12 @@ void OrvoPluginWindowHandler::loadWindowLayout(QWidget* window)
     connect(m_ui->sessionkeytextfield, &QLineEdit::returnPressed, this, [this] { joinButtonAction(m_ui->joinButton); });
     connect(m_ui->nameText, &QLineEdit::returnPressed, this, [this] { joinButtonAction(m_ui->joinButton); });
     connect(m_ui->moreInfoButton, &QAbstractButton::clicked, this, [this] { moreActionClick(m_ui->moreInfoButton); });
-    connect(m_ui->trustTextField, &QLabel::linkActivated, this, [](const QString& link) { Browser::openURL(link); });
+    connect(m_ui->trustTextField, &QLabel::linkActivated, this, [](const QString& link) {
+        // The window has no place for it: the link stays there to be clicked again, and the log says why.
+        if (const Result<> opened = Browser::openURL(link); !opened.ok()) {
+            Log::write("%s : %@", "-[OrvoPluginWindowHandler linkActivated:]", opened.error());
+        }
+    });
     // Messages keep their room while hidden, so the window never jumps when one appears.
     for (QLabel* message : {m_ui->keyIncorrectTextField, m_ui->nameEmptyShow}) {
         QSizePolicy policy = message->sizePolicy();

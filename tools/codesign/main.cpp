@@ -75,7 +75,7 @@ int main(int argc, char** argv)
     if (pem->isEmpty()) {
         return fail(verb, QStringLiteral("the key %1 is empty").arg(key));
     }
-    const auto problem = verb == QLatin1String("sign") ? CodeSignature::signBundle(bundle, *pem, companions)
-                                                       : CodeSignature::verifyBundle(bundle, *pem);
-    return problem ? fail(verb, *problem) : 0;
+    const Result<> done = verb == QLatin1String("sign") ? CodeSignature::signBundle(bundle, *pem, companions)
+                                                        : CodeSignature::verifyBundle(bundle, *pem);
+    return done.ok() ? 0 : fail(verb, done.error());
 }

@@ -4,7 +4,10 @@
 
 #include <QDesktopServices>
 
-bool Browser::openURL(const QUrl& url)
+Result<> Browser::openURL(const QUrl& url)
 {
-    return TestHooks::openURL ? TestHooks::openURL(url) : QDesktopServices::openUrl(url);
+    if (!(TestHooks::openURL ? TestHooks::openURL(url) : QDesktopServices::openUrl(url))) {
+        return Failure{QStringLiteral("no browser opened %1").arg(url.toString())};
+    }
+    return {};
 }

@@ -9,33 +9,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-bool refuse(QString* error, const QString& text)
-{
-    if (error) {
-        *error = text;
-    }
-    return false;
-}
-
-} // namespace
-
-bool Workspace::launchApplication(const QString& bundlePath, const QStringList& arguments, QString* error)
+Result<> Workspace::launchApplication(const QString& bundlePath, const QStringList& arguments)
 {
     const QVariant name = Bundle::infoDictionaryValue(bundlePath, QStringLiteral("CFBundleExecutable"));
     const QString executableName = name.typeId() == QMetaType::QString ? name.toString() : QString();
     // The name is a file inside Contents/MacOS, never a path that leads out of the bundle.
     if (executableName.isEmpty() || executableName.contains(QLatin1Char('/')) ||
         executableName == QLatin1String("..") || executableName == QLatin1String(".")) {
-        return refuse(error, QStringLiteral("The application \"%1\" has no executable.").arg(bundlePath));
+        return Failure{QStringLiteral("The application \"%1\" has no executable.").arg(bundlePath)};
     }
     const QString executable = Paths::appendingPathComponent(
         Paths::appendingPathComponent(bundlePath, QStringLiteral("Contents/MacOS")), executableName);
     const QByteArray native = QFile::encodeName(executable);
     struct stat st;
     if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode) || ::access(native.constData(), X_OK) != 0) {
-        return refuse(error, QStringLiteral("The executable \"%1\" is missing or cannot be run.").arg(executable));
+        return Failure{QStringLiteral("The executable \"%1\" is missing or cannot be run.").arg(executable)};
     }
     QProcess process;
     process.setProgram(executable);
@@ -44,9 +32,8 @@ bool Workspace::launchApplication(const QString& bundlePath, const QStringList& 
     process.setStandardInputFile(QProcess::nullDevice());
     // Detached: the application is not our child and lives on in a session of its own after we quit.
     if (!process.startDetached()) {
-        return refuse(
-            error,
-            QStringLiteral("The application \"%1\" could not be started: %2").arg(bundlePath, process.errorString()));
+        return Failure{
+            QStringLiteral("The application \"%1\" could not be started: %2").arg(bundlePath, process.errorString())};
     }
-    return true;
+    return {};
 }

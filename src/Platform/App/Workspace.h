@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Log/Result.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,7 +11,7 @@
 class Workspace
 {
 public:
-    // True when the process has started; false, with the reason in error when asked, when the bundle, its
-    // executable's name or the executable is missing or not executable, or the start failed.
-    static bool launchApplication(const QString& bundlePath, const QStringList& arguments, QString* error = nullptr);
+    // Succeeds when the process has started; fails with why when the bundle, its executable's name or the executable
+    // is missing or not executable, or the start failed.
+    static Result<> launchApplication(const QString& bundlePath, const QStringList& arguments);
 };

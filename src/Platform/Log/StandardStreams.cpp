@@ -2,8 +2,10 @@
 
 #include <QFile>
 
+#include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,7 +22,7 @@ bool isAppendingTo(int fd, const struct stat& st)
 
 } // namespace
 
-bool StandardStreams::redirectTo(const QString& path)
+Result<> StandardStreams::redirectTo(const QString& path)
 {
     const QByteArray native = QFile::encodeName(path);
     // The log check calls this ten times a second and mostly finds the streams on the file already, owner-only:
@@ -30,23 +32,26 @@ bool StandardStreams::redirectTo(const QString& path)
         isAppendingTo(STDIN_FILENO, st) && isAppendingTo(STDOUT_FILENO, st) && isAppendingTo(STDERR_FILENO, st)) {
         fflush(stdout);
         fflush(stderr);
-        return true;
+        return {};
     }
     // The log holds the customer token: the file is the owner's alone, whoever created it.
     const int fd = ::open(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {
-        return false;
+        return Failure{QStringLiteral("cannot open %1: %2").arg(path, QString::fromLocal8Bit(strerror(errno)))};
     }
     ::fchmod(fd, 0600);
     ::close(fd);
-    bool ok = true;
+    bool reopened = true;
     for (FILE* stream : {stdin, stdout, stderr}) {
         if (stream != stdin) {
             fflush(stream);
         }
-        ok = freopen(native.constData(), "a+", stream) != nullptr && ok;
+        reopened = freopen(native.constData(), "a+", stream) != nullptr && reopened;
     }
-    return ok;
+    if (!reopened) {
+        return Failure{QStringLiteral("cannot reopen the standard streams on %1").arg(path)};
+    }
+    return {};
 }
 
 void StandardStreams::flush()

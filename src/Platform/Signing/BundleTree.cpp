@@ -47,24 +47,22 @@ QString joined(const QString& folder, const QString& name)
     return folder.isEmpty() ? name : folder + QLatin1Char('/') + name;
 }
 
-// Calls visit with the folder open at fd and each of its entries but "." and "..", until one call gives a reason;
-// takes fd over. Nothing when every entry was visited; otherwise the first reason. relative names the folder in
-// reasons.
-std::optional<QString> forEachEntry(int fd, const QString& relative,
-                                    const std::function<std::optional<QString>(DIR*, const QByteArray&)>& visit)
+// Calls visit with the folder open at fd and each of its entries but "." and "..", until one call fails; takes fd
+// over. Fails with the first failure; relative names the folder in reasons.
+Result<> forEachEntry(int fd, const QString& relative, const std::function<Result<>(DIR*, const QByteArray&)>& visit)
 {
     DIR* dir = ::fdopendir(fd);
     if (!dir) {
         ::close(fd);
-        return errnoText(QStringLiteral("folder"), relative);
+        return Failure{errnoText(QStringLiteral("folder"), relative)};
     }
-    std::optional<QString> failure;
+    Result<> outcome;
     for (;;) {
         errno = 0;
         const dirent* entry = ::readdir(dir);
         if (!entry) {
             if (errno != 0) {
-                failure = errnoText(QStringLiteral("folder"), relative);
+                outcome = Failure{errnoText(QStringLiteral("folder"), relative)};
             }
             break;
         }
@@ -72,18 +70,18 @@ std::optional<QString> forEachEntry(int fd, const QString& relative,
         if (name == "." || name == "..") {
             continue;
         }
-        failure = visit(dir, name);
-        if (failure) {
+        outcome = visit(dir, name);
+        if (!outcome.ok()) {
             break;
         }
     }
     ::closedir(dir);
-    return failure;
+    return outcome;
 }
 
 } // namespace
 
-std::optional<int> BundleTree::openBundle(const QString& bundlePath, QString* reason)
+Result<int> BundleTree::openBundle(const QString& bundlePath)
 {
     QString path = bundlePath;
     // A trailing separator would make the kernel follow a link at the bundle's own name.
@@ -94,98 +92,98 @@ std::optional<int> BundleTree::openBundle(const QString& bundlePath, QString* re
     if (fd >= 0) {
         return fd;
     }
-    *reason = errno == ENOTDIR || errno == ELOOP ? QStringLiteral("the bundle is not a folder")
-                                                 : errnoText(QString(), QString());
-    return std::nullopt;
+    return Failure{errno == ENOTDIR || errno == ELOOP ? QStringLiteral("the bundle is not a folder")
+                                                      : errnoText(QString(), QString())};
 }
 
-std::optional<QString> BundleTree::read(const QString& bundlePath)
+Result<> BundleTree::read(const QString& bundlePath)
 {
     m_items.clear();
     m_sealFiles.clear();
-    QString reason;
-    const auto fd = openBundle(bundlePath, &reason);
-    if (!fd) {
-        return reason;
+    const Result<int> fd = openBundle(bundlePath);
+    if (!fd.ok()) {
+        return Failure{fd.error()};
     }
-    if (auto failure = readFolder(*fd, QString(), 0)) {
-        return failure;
+    if (Result<> walked = readFolder(*fd, QString(), 0); !walked.ok()) {
+        return walked;
     }
-    return linkLeavingBundle();
+    return noLinkLeavesBundle();
 }
 
-std::optional<QString> BundleTree::readSealOnly(const QString& bundlePath)
+Result<> BundleTree::readSealOnly(const QString& bundlePath)
 {
     m_items.clear();
     m_sealFiles.clear();
-    QString reason;
-    auto fd = openBundle(bundlePath, &reason);
-    if (!fd) {
-        return reason;
+    const Result<int> opened = openBundle(bundlePath);
+    if (!opened.ok()) {
+        return Failure{opened.error()};
     }
+    int fd = *opened;
     for (const QString& step : sealFolder.split(QLatin1Char('/'))) {
         const int next =
-            ::openat(*fd, QFile::encodeName(step).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            ::openat(fd, QFile::encodeName(step).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         const int code = errno;
-        ::close(*fd);
+        ::close(fd);
         if (next < 0) {
             errno = code;
             // Nothing there, or not a folder: no signature files to read.
-            return errno == ENOENT || errno == ENOTDIR || errno == ELOOP
-                       ? std::nullopt
-                       : std::optional<QString>(errnoText(QStringLiteral("folder"), sealFolder));
+            if (errno == ENOENT || errno == ENOTDIR || errno == ELOOP) {
+                return {};
+            }
+            return Failure{errnoText(QStringLiteral("folder"), sealFolder)};
         }
         fd = next;
     }
-    return readSeal(*fd);
+    return readSeal(fd);
 }
 
-std::optional<QString> BundleTree::readFolder(int fd, const QString& relative, int depth)
+Result<> BundleTree::readFolder(int fd, const QString& relative, int depth)
 {
-    return forEachEntry(fd, relative, [&](DIR* dir, const QByteArray& name) -> std::optional<QString> {
+    return forEachEntry(fd, relative, [&](DIR* dir, const QByteArray& name) -> Result<> {
         if (!isPlainName(name)) {
-            return QStringLiteral("%1 holds a name that is not plain UTF-8 text")
-                .arg(relative.isEmpty() ? QStringLiteral("the bundle") : relative);
+            return Failure{QStringLiteral("%1 holds a name that is not plain UTF-8 text")
+                               .arg(relative.isEmpty() ? QStringLiteral("the bundle") : relative)};
         }
         const QString path = joined(relative, QString::fromUtf8(name));
         if (m_items.size() >= maximumItems) {
-            return QStringLiteral("the bundle holds too many items");
+            return Failure{QStringLiteral("the bundle holds too many items")};
         }
         struct stat st;
         if (::fstatat(::dirfd(dir), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            return errnoText(QStringLiteral("item"), path);
+            return Failure{errnoText(QStringLiteral("item"), path)};
         }
-        std::optional<QString> failure;
+        Result<> outcome;
         Item item;
         if (S_ISDIR(st.st_mode)) {
             if (depth + 1 >= maximumDepth) {
-                return QStringLiteral("%1 lies too deep").arg(path);
+                return Failure{QStringLiteral("%1 lies too deep").arg(path)};
             }
             const int child = ::openat(::dirfd(dir), name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (child < 0) {
-                return errnoText(QStringLiteral("folder"), path);
+                return Failure{errnoText(QStringLiteral("folder"), path)};
             }
             if (path == sealFolder) {
-                failure = readSeal(child);
+                outcome = readSeal(child);
             } else {
                 item.kind = Kind::Folder;
                 m_items.insert(path, item);
-                failure = readFolder(child, path, depth + 1);
+                outcome = readFolder(child, path, depth + 1);
             }
         } else if (S_ISREG(st.st_mode)) {
             // Opened without waiting and checked again on the descriptor: what was a file when listed must be one.
             const int file = ::openat(::dirfd(dir), name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
             struct stat opened;
-            std::optional<QString> digest;
+            // The reason given names the file and errno; the digest's own reason says less.
+            Result<QString> digest = Failure{};
             if (file >= 0 && ::fstat(file, &opened) == 0 && S_ISREG(opened.st_mode)) {
                 digest = FileDigest::sha256OfDescriptor(file);
             }
-            if (digest) {
+            if (digest.ok()) {
                 item.digest = *digest;
                 item.executable = (opened.st_mode & S_IXUSR) != 0;
                 m_items.insert(path, item);
             } else {
-                failure = errnoText(QStringLiteral("file"), path);
+                outcome = Failure{errnoText(QStringLiteral("file"), path)};
             }
             if (file >= 0) {
                 ::close(file);
@@ -194,37 +192,37 @@ std::optional<QString> BundleTree::readFolder(int fd, const QString& relative, i
             char target[PATH_MAX];
             const ssize_t length = ::readlinkat(::dirfd(dir), name.constData(), target, sizeof target);
             if (length <= 0 || length >= static_cast<ssize_t>(sizeof target)) {
-                failure = errnoText(QStringLiteral("link"), path);
+                outcome = Failure{errnoText(QStringLiteral("link"), path)};
             } else if (!isPlainName(QByteArray(target, length))) {
-                failure = QStringLiteral("%1 is a link whose target is not plain UTF-8 text").arg(path);
+                outcome = Failure{QStringLiteral("%1 is a link whose target is not plain UTF-8 text").arg(path)};
             } else {
                 item.kind = Kind::Link;
                 item.target = QString::fromUtf8(target, length);
                 m_items.insert(path, item);
             }
         } else {
-            failure = QStringLiteral("%1 is a special file").arg(path);
+            outcome = Failure{QStringLiteral("%1 is a special file").arg(path)};
         }
-        return failure;
+        return outcome;
     });
 }
 
-std::optional<QString> BundleTree::readSeal(int fd)
+Result<> BundleTree::readSeal(int fd)
 {
-    return forEachEntry(fd, sealFolder, [&](DIR* dir, const QByteArray& name) -> std::optional<QString> {
-        std::optional<QString> failure;
+    return forEachEntry(fd, sealFolder, [&](DIR* dir, const QByteArray& name) -> Result<> {
+        Result<> outcome;
         const QString path = joined(sealFolder, QString::fromUtf8(name));
         const int file = ::openat(::dirfd(dir), name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         struct stat st;
         if (!isPlainName(name) || file < 0 || ::fstat(file, &st) != 0 || !S_ISREG(st.st_mode) ||
             st.st_size > maximumSealFileSize) {
-            failure = QStringLiteral("%1 does not belong in a signature").arg(path);
+            outcome = Failure{QStringLiteral("%1 does not belong in a signature").arg(path)};
         } else {
             QFile reader;
             reader.open(file, QIODevice::ReadOnly);
             const QByteArray contents = reader.read(maximumSealFileSize + 1);
             if (contents.size() > maximumSealFileSize) {
-                failure = QStringLiteral("%1 does not belong in a signature").arg(path);
+                outcome = Failure{QStringLiteral("%1 does not belong in a signature").arg(path)};
             } else {
                 m_sealFiles.insert(QString::fromUtf8(name), contents);
             }
@@ -232,11 +230,11 @@ std::optional<QString> BundleTree::readSeal(int fd)
         if (file >= 0) {
             ::close(file);
         }
-        return failure;
+        return outcome;
     });
 }
 
-std::optional<QString> BundleTree::linkLeavingBundle() const
+Result<> BundleTree::noLinkLeavesBundle() const
 {
     for (auto it = m_items.begin(); it != m_items.end(); ++it) {
         if (it->kind != Kind::Link) {
@@ -246,11 +244,12 @@ std::optional<QString> BundleTree::linkLeavingBundle() const
         at.removeLast();
         int hops = 0;
         if (!resolvesInside(at, it->target, hops)) {
-            return hops > maximumLinkHops ? QStringLiteral("%1 is a link that goes round in a loop").arg(it.key())
-                                          : QStringLiteral("%1 is a link that leads out of the bundle").arg(it.key());
+            return Failure{hops > maximumLinkHops
+                               ? QStringLiteral("%1 is a link that goes round in a loop").arg(it.key())
+                               : QStringLiteral("%1 is a link that leads out of the bundle").arg(it.key())};
         }
     }
-    return std::nullopt;
+    return {};
 }
 
 // Follows target from the folder at (its path from the bundle, free of links) as the kernel would, through the

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "Platform/Log/Result.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QString>
-
-#include <optional>
 
 // The folders, files and links of a bundle as they lie on disk, read without following any link.
 class BundleTree
@@ -33,20 +33,20 @@ public:
 
     // Reads the bundle at bundlePath: every item outside sealFolder by its path relative to the bundle, and the
     // files in sealFolder with their contents. Refuses special files, names that are not plain UTF-8 text, links
-    // that lead out of the bundle and trees too large to be a bundle. Nothing on success; otherwise why not.
-    std::optional<QString> read(const QString& bundlePath);
-    // Reads only the files in sealFolder, without following a link on the way there.
-    std::optional<QString> readSealOnly(const QString& bundlePath);
+    // that lead out of the bundle and trees too large to be a bundle, failing with why.
+    Result<> read(const QString& bundlePath);
+    // Reads only the files in sealFolder, without following a link on the way there; no such folder reads as none.
+    Result<> readSealOnly(const QString& bundlePath);
 
     const QMap<QString, Item>& items() const { return m_items; }
     // The files in sealFolder, by name.
     const QMap<QString, QByteArray>& sealFiles() const { return m_sealFiles; }
 
 private:
-    static std::optional<int> openBundle(const QString& bundlePath, QString* reason);
-    std::optional<QString> readFolder(int fd, const QString& relative, int depth);
-    std::optional<QString> readSeal(int fd);
-    std::optional<QString> linkLeavingBundle() const;
+    static Result<int> openBundle(const QString& bundlePath);
+    Result<> readFolder(int fd, const QString& relative, int depth);
+    Result<> readSeal(int fd);
+    Result<> noLinkLeavesBundle() const;
     bool resolvesInside(QStringList& at, const QString& target, int& hops) const;
 
     QMap<QString, Item> m_items;

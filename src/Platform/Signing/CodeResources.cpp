@@ -40,13 +40,12 @@ QString kindName(BundleTree::Kind kind)
 
 CodeResources::CodeResources(const BundleTree& tree) : m_items(tree.items()) {}
 
-std::optional<CodeResources> CodeResources::fromData(const QByteArray& data, QString* reason)
+Result<CodeResources> CodeResources::fromData(const QByteArray& data)
 {
     const auto root = PropertyList::dictionaryWithData(data);
     const QSet<QString> known{filesKey, linksKey, foldersKey, companionsKey};
-    const auto invalid = [reason](const QString& why) {
-        *reason = QStringLiteral("the resource list is not valid: %1").arg(why);
-        return std::nullopt;
+    const auto invalid = [](const QString& why) {
+        return Failure{QStringLiteral("the resource list is not valid: %1").arg(why)};
     };
     if (!root) {
         return invalid(QStringLiteral("not a property-list dictionary"));
@@ -110,19 +109,19 @@ std::optional<CodeResources> CodeResources::fromData(const QByteArray& data, QSt
     return list;
 }
 
-std::optional<QString> CodeResources::addCompanion(const QString& name, const QString& digest)
+Result<> CodeResources::addCompanion(const QString& name, const QString& digest)
 {
     const bool plain =
         std::none_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
     if (name.isEmpty() || !plain || name.contains(QLatin1Char('/')) || name == QLatin1String(".") ||
         name == QLatin1String("..")) {
-        return QStringLiteral("%1 is not a file name").arg(name);
+        return Failure{QStringLiteral("%1 is not a file name").arg(name)};
     }
     if (m_companions.contains(name)) {
-        return QStringLiteral("two companions are named %1").arg(name);
+        return Failure{QStringLiteral("two companions are named %1").arg(name)};
     }
     m_companions.insert(name, digest);
-    return std::nullopt;
+    return {};
 }
 
 QByteArray CodeResources::data() const
@@ -153,34 +152,34 @@ QByteArray CodeResources::data() const
         .value_or(QByteArray());
 }
 
-std::optional<QString> CodeResources::differenceFrom(const BundleTree& tree) const
+Result<> CodeResources::matches(const BundleTree& tree) const
 {
     const QMap<QString, BundleTree::Item>& present = tree.items();
     for (auto it = m_items.begin(); it != m_items.end(); ++it) {
         const auto found = present.constFind(it.key());
         if (found == present.constEnd()) {
-            return QStringLiteral("%1 is missing").arg(it.key());
+            return Failure{QStringLiteral("%1 is missing").arg(it.key())};
         }
         if (found->kind != it->kind) {
-            return QStringLiteral("%1 is a %2 where the signature has a %3")
-                .arg(it.key(), kindName(found->kind), kindName(it->kind));
+            return Failure{QStringLiteral("%1 is a %2 where the signature has a %3")
+                               .arg(it.key(), kindName(found->kind), kindName(it->kind))};
         }
         if (found->digest != it->digest) {
-            return QStringLiteral("%1 has been changed").arg(it.key());
+            return Failure{QStringLiteral("%1 has been changed").arg(it.key())};
         }
         if (found->executable != it->executable) {
-            return QStringLiteral("the executable bit of %1 has been changed").arg(it.key());
+            return Failure{QStringLiteral("the executable bit of %1 has been changed").arg(it.key())};
         }
         if (found->target != it->target) {
-            return QStringLiteral("the link %1 has been changed").arg(it.key());
+            return Failure{QStringLiteral("the link %1 has been changed").arg(it.key())};
         }
     }
     for (auto it = present.begin(); it != present.end(); ++it) {
         if (!m_items.contains(it.key())) {
-            return QStringLiteral("%1 is not in the signature").arg(it.key());
+            return Failure{QStringLiteral("%1 is not in the signature").arg(it.key())};
         }
     }
-    return std::nullopt;
+    return {};
 }
 
 std::optional<QString> CodeResources::companionDigest(const QString& name) const

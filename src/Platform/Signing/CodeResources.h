@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Log/Result.h"
 #include "Platform/Signing/BundleTree.h"
 
 #include <QByteArray>
@@ -16,17 +17,17 @@ class CodeResources
 public:
     // The list of what the tree holds, with no companions.
     explicit CodeResources(const BundleTree& tree);
-    // The list held in data, an XML property list; nothing with a reason when it is not a well-formed list.
-    static std::optional<CodeResources> fromData(const QByteArray& data, QString* reason);
+    // The list held in data, an XML property list; fails with why when it is not a well-formed list.
+    static Result<CodeResources> fromData(const QByteArray& data);
 
-    // Adds a companion by its file name; why not when the name is not a plain file name or is listed already.
-    std::optional<QString> addCompanion(const QString& name, const QString& digest);
+    // Adds a companion by its file name; fails when the name is not a plain file name or is listed already.
+    Result<> addCompanion(const QString& name, const QString& digest);
     // The list as an XML property list.
     QByteArray data() const;
 
-    // The first way the tree differs from the list, in one line; nothing when it matches item for item.
-    std::optional<QString> differenceFrom(const BundleTree& tree) const;
-    // The digest listed for the companion of that file name; nothing when none is listed.
+    // Whether the tree matches the list item for item; fails with the first way it differs, in one line.
+    Result<> matches(const BundleTree& tree) const;
+    // The digest listed for the companion of that file name; absent, not a failure, when none is listed.
     std::optional<QString> companionDigest(const QString& name) const;
 
 private:

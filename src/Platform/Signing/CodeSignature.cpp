@@ -47,7 +47,7 @@ Key readKey(const QByteArray& pem, bool isPrivate)
     return key;
 }
 
-std::optional<QByteArray> sign(EVP_PKEY* key, const QByteArray& data)
+Result<QByteArray> sign(EVP_PKEY* key, const QByteArray& data)
 {
     const DigestContext context(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
     QByteArray signature(static_cast<qsizetype>(signatureSize), '\0');
@@ -58,7 +58,10 @@ std::optional<QByteArray> sign(EVP_PKEY* key, const QByteArray& data)
                                    static_cast<size_t>(data.size())) == 1 &&
                     length == signatureSize;
     ERR_clear_error();
-    return ok ? std::optional<QByteArray>(signature) : std::nullopt;
+    if (!ok) {
+        return Failure{QStringLiteral("cannot sign the resource list")};
+    }
+    return signature;
 }
 
 bool signatureMatches(EVP_PKEY* key, const QByteArray& data, const QByteArray& signature)
@@ -73,41 +76,39 @@ bool signatureMatches(EVP_PKEY* key, const QByteArray& data, const QByteArray& s
     return ok;
 }
 
-// The resource list in the signature files, once its signature is good under the key; otherwise why not.
-std::optional<CodeResources> signedResources(const QMap<QString, QByteArray>& seal, const QByteArray& publicKeyPem,
-                                             QString* reason)
+// The resource list in the signature files, once its signature is good under the key; fails with why not.
+Result<CodeResources> signedResources(const QMap<QString, QByteArray>& seal, const QByteArray& publicKeyPem)
 {
     const QString seen = BundleTree::sealFolder + QLatin1Char('/');
     if (!seal.contains(signatureName)) {
-        *reason = QStringLiteral("the bundle is not signed: %1 is missing").arg(seen + signatureName);
-        return std::nullopt;
+        return Failure{QStringLiteral("the bundle is not signed: %1 is missing").arg(seen + signatureName)};
     }
     if (!seal.contains(resourcesName)) {
-        *reason = QStringLiteral("the bundle is not signed: %1 is missing").arg(seen + resourcesName);
-        return std::nullopt;
+        return Failure{QStringLiteral("the bundle is not signed: %1 is missing").arg(seen + resourcesName)};
     }
     for (auto it = seal.begin(); it != seal.end(); ++it) {
         if (it.key() != signatureName && it.key() != resourcesName) {
-            *reason = QStringLiteral("%1 does not belong in a signature").arg(seen + it.key());
-            return std::nullopt;
+            return Failure{QStringLiteral("%1 does not belong in a signature").arg(seen + it.key())};
         }
     }
     const Key key = readKey(publicKeyPem.isEmpty() ? CodeSignature::trustedPublicKey() : publicKeyPem, false);
     if (!key) {
-        *reason = QStringLiteral("the key to verify with is not an Ed25519 public key in PEM");
-        return std::nullopt;
+        return Failure{QStringLiteral("the key to verify with is not an Ed25519 public key in PEM")};
     }
     if (!signatureMatches(key.get(), seal.value(resourcesName), seal.value(signatureName))) {
-        *reason = QStringLiteral("the signature does not match the bundle's resource list under the key");
-        return std::nullopt;
+        return Failure{QStringLiteral("the signature does not match the bundle's resource list under the key")};
     }
-    return CodeResources::fromData(seal.value(resourcesName), reason);
+    return CodeResources::fromData(seal.value(resourcesName));
 }
 
-bool writeFile(const QString& path, const QByteArray& contents)
+// Writes the file whole, or fails with the reason the signer gives for any of its writes.
+Result<> writeSealFile(const QString& sealPath, const QString& name, const QByteArray& contents)
 {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size() && file.commit();
+    QSaveFile file(QDir(sealPath).filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.commit()) {
+        return Failure{QStringLiteral("cannot write the signature into %1").arg(BundleTree::sealFolder)};
+    }
+    return {};
 }
 
 } // namespace
@@ -117,58 +118,56 @@ QByteArray CodeSignature::trustedPublicKey()
     return QByteArray(trustedSigningKeyPem);
 }
 
-std::optional<QString> CodeSignature::verifyBundle(const QString& bundlePath, const QByteArray& publicKeyPem)
+Result<> CodeSignature::verifyBundle(const QString& bundlePath, const QByteArray& publicKeyPem)
 {
     BundleTree tree;
-    if (auto failure = tree.read(bundlePath)) {
-        return failure;
+    if (Result<> read = tree.read(bundlePath); !read.ok()) {
+        return read;
     }
-    QString reason;
-    const auto resources = signedResources(tree.sealFiles(), publicKeyPem, &reason);
-    if (!resources) {
-        return reason;
+    const Result<CodeResources> resources = signedResources(tree.sealFiles(), publicKeyPem);
+    if (!resources.ok()) {
+        return Failure{resources.error()};
     }
-    return resources->differenceFrom(tree);
+    return resources->matches(tree);
 }
 
-std::optional<QString> CodeSignature::verifyCompanion(const QString& bundlePath, const QString& filePath,
-                                                      const QByteArray& publicKeyPem)
+Result<> CodeSignature::verifyCompanion(const QString& bundlePath, const QString& filePath,
+                                        const QByteArray& publicKeyPem)
 {
     BundleTree seal;
-    if (auto failure = seal.readSealOnly(bundlePath)) {
-        return failure;
+    if (Result<> read = seal.readSealOnly(bundlePath); !read.ok()) {
+        return read;
     }
-    QString reason;
-    const auto resources = signedResources(seal.sealFiles(), publicKeyPem, &reason);
-    if (!resources) {
-        return reason;
+    const Result<CodeResources> resources = signedResources(seal.sealFiles(), publicKeyPem);
+    if (!resources.ok()) {
+        return Failure{resources.error()};
     }
     const QString name = QFileInfo(filePath).fileName();
     const auto listed = resources->companionDigest(name);
     if (!listed) {
-        return QStringLiteral("%1 is not a signed companion of the bundle").arg(name);
+        return Failure{QStringLiteral("%1 is not a signed companion of the bundle").arg(name)};
     }
-    const auto digest = FileDigest::sha256OfFile(filePath, &reason);
-    if (!digest) {
-        return reason;
+    const Result<QString> digest = FileDigest::sha256OfFile(filePath);
+    if (!digest.ok()) {
+        return Failure{digest.error()};
     }
     if (*digest != *listed) {
-        return QStringLiteral("%1 differs from the signed companion").arg(name);
+        return Failure{QStringLiteral("%1 differs from the signed companion").arg(name)};
     }
-    return std::nullopt;
+    return {};
 }
 
-std::optional<QString> CodeSignature::signBundle(const QString& bundlePath, const QByteArray& privateKeyPem,
-                                                 const QStringList& companionPaths)
+Result<> CodeSignature::signBundle(const QString& bundlePath, const QByteArray& privateKeyPem,
+                                   const QStringList& companionPaths)
 {
     const Key key = readKey(privateKeyPem, true);
     if (!key) {
-        return QStringLiteral("the signing key is not an unencrypted Ed25519 private key in PEM");
+        return Failure{QStringLiteral("the signing key is not an unencrypted Ed25519 private key in PEM")};
     }
     const QString contents = QDir(bundlePath).filePath(QStringLiteral("Contents"));
     const QFileInfo contentsInfo(contents);
     if (contentsInfo.isSymLink() || !contentsInfo.isDir()) {
-        return QStringLiteral("the bundle has no Contents folder");
+        return Failure{QStringLiteral("the bundle has no Contents folder")};
     }
     // An earlier signature goes first: signing leaves exactly the two files, whatever was there.
     const QString sealPath = QDir(bundlePath).filePath(BundleTree::sealFolder);
@@ -179,31 +178,35 @@ std::optional<QString> CodeSignature::signBundle(const QString& bundlePath, cons
         QDir(sealPath).removeRecursively();
     }
     BundleTree tree;
-    if (auto failure = tree.read(bundlePath)) {
-        return failure;
+    if (Result<> read = tree.read(bundlePath); !read.ok()) {
+        return read;
     }
     if (!tree.sealFiles().isEmpty() || tree.items().contains(BundleTree::sealFolder)) {
-        return QStringLiteral("cannot remove the earlier signature");
+        return Failure{QStringLiteral("cannot remove the earlier signature")};
     }
     CodeResources resources(tree);
     for (const QString& companion : companionPaths) {
-        QString reason;
-        const auto digest = FileDigest::sha256OfFile(companion, &reason);
-        if (!digest) {
-            return reason;
+        const Result<QString> digest = FileDigest::sha256OfFile(companion);
+        if (!digest.ok()) {
+            return Failure{digest.error()};
         }
-        if (auto failure = resources.addCompanion(QFileInfo(companion).fileName(), *digest)) {
-            return failure;
+        if (Result<> added = resources.addCompanion(QFileInfo(companion).fileName(), *digest); !added.ok()) {
+            return added;
         }
     }
     const QByteArray list = resources.data();
-    const auto signature = sign(key.get(), list);
-    if (list.isEmpty() || !signature) {
-        return QStringLiteral("cannot sign the resource list");
+    if (list.isEmpty()) {
+        return Failure{QStringLiteral("cannot sign the resource list")};
     }
-    if (!QDir().mkdir(sealPath) || !writeFile(QDir(sealPath).filePath(resourcesName), list) ||
-        !writeFile(QDir(sealPath).filePath(signatureName), *signature)) {
-        return QStringLiteral("cannot write the signature into %1").arg(BundleTree::sealFolder);
+    const Result<QByteArray> signature = sign(key.get(), list);
+    if (!signature.ok()) {
+        return Failure{signature.error()};
     }
-    return std::nullopt;
+    if (!QDir().mkdir(sealPath)) {
+        return Failure{QStringLiteral("cannot write the signature into %1").arg(BundleTree::sealFolder)};
+    }
+    if (Result<> written = writeSealFile(sealPath, resourcesName, list); !written.ok()) {
+        return written;
+    }
+    return writeSealFile(sealPath, signatureName, *signature);
 }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "Platform/Log/Result.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-
-#include <optional>
 
 // Bundle code signatures: Contents/_CodeSignature/CodeResources lists every file and link of the bundle outside
 // _CodeSignature with its SHA-256 digest (links: their target; files: also the executable bit), and
@@ -15,15 +15,15 @@ class CodeSignature
 public:
     // The public key (PEM) this build of the plugin trusts.
     static QByteArray trustedPublicKey();
-    // Nothing when the bundle verifies under publicKeyPem (the trusted key when empty): a good signature, every
-    // listed item present and matching, nothing unlisted, no link out of the bundle. Otherwise why not, in one line.
-    static std::optional<QString> verifyBundle(const QString& bundlePath, const QByteArray& publicKeyPem = {});
-    // Nothing when the file matches the entry under its file name in the bundle's signed companions section (the
-    // signature over CodeResources is checked again); otherwise why not, in one line.
-    static std::optional<QString> verifyCompanion(const QString& bundlePath, const QString& filePath,
-                                                  const QByteArray& publicKeyPem = {});
+    // Succeeds when the bundle verifies under publicKeyPem (the trusted key when empty): a good signature, every
+    // listed item present and matching, nothing unlisted, no link out of the bundle. Fails with why not, in one line.
+    static Result<> verifyBundle(const QString& bundlePath, const QByteArray& publicKeyPem = {});
+    // Succeeds when the file matches the entry under its file name in the bundle's signed companions section (the
+    // signature over CodeResources is checked again); fails with why not, in one line.
+    static Result<> verifyCompanion(const QString& bundlePath, const QString& filePath,
+                                    const QByteArray& publicKeyPem = {});
     // Writes the two signature files into the bundle, signed with privateKeyPem, with each companion's file name and
-    // digest in the companions section. Nothing on success, otherwise why not, in one line.
-    static std::optional<QString> signBundle(const QString& bundlePath, const QByteArray& privateKeyPem,
-                                             const QStringList& companionPaths = {});
+    // digest in the companions section; fails with why not, in one line.
+    static Result<> signBundle(const QString& bundlePath, const QByteArray& privateKeyPem,
+                               const QStringList& companionPaths = {});
 };

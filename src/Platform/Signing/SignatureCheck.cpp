@@ -11,7 +11,7 @@ SignatureCheck SignatureCheck::start(const QString& bundlePath)
     SignatureCheck check;
     check.m_bundlePath = bundlePath;
     check.m_result = QtConcurrent::run([bundlePath] {
-        std::optional<QString> verdict = CodeSignature::verifyBundle(bundlePath);
+        Result<> verdict = CodeSignature::verifyBundle(bundlePath);
         // OpenSSL frees a thread's error state when the thread exits, which for a pool thread can be after the
         // process's own OpenSSL clean-up at exit, and the state is then lost: free it here, on this thread.
         OPENSSL_thread_stop();
@@ -30,10 +30,10 @@ QString SignatureCheck::bundlePath() const
     return m_bundlePath;
 }
 
-std::optional<QString> SignatureCheck::verdict() const
+Result<> SignatureCheck::verdict() const
 {
     if (!isStarted()) {
-        return QStringLiteral("nothing was checked");
+        return Failure{QStringLiteral("nothing was checked")};
     }
     return m_result.result();
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "Platform/Log/Result.h"
+
 #include <QFuture>
 #include <QString>
-
-#include <optional>
 
 // A bundle's code-signature check running on a worker thread, so hashing a large bundle holds nothing up; its
 // verdict is waited for only where it is needed.
@@ -19,10 +19,10 @@ public:
     bool isStarted() const;
     // The bundle being checked.
     QString bundlePath() const;
-    // Waits for the check: nothing when the bundle verified, otherwise why not, in one line.
-    std::optional<QString> verdict() const;
+    // Waits for the check: succeeds when the bundle verified, otherwise fails with why not, in one line.
+    Result<> verdict() const;
 
 private:
     QString m_bundlePath;
-    QFuture<std::optional<QString>> m_result;
+    QFuture<Result<>> m_result;
 };
