@@ -381,9 +381,10 @@ private slots:
         makeLink("nowhere", root + "/dangling");
         const QStringList before = snapshot(root);
 
-        QString error;
         const auto givenMode = mode < 0 ? std::nullopt : std::optional<mode_t>(mode_t(mode));
-        const bool ok = fm().createDirectory(root + '/' + path, intermediates, givenMode, &error);
+        const Result<> made = fm().createDirectory(root + '/' + path, intermediates, givenMode);
+        const bool ok = made.ok();
+        const QString error = made.error();
         QCOMPARE(ok, expected);
         QCOMPARE(modeOf(root), 0751); // folders this call did not create keep their bits
         if (!ok) {
@@ -426,7 +427,7 @@ private slots:
             content[i] = char(i * 7);
         }
         writeFile(dir.filePath("src"), content, mode);
-        QVERIFY(fm().copyItem(dir.filePath("src"), dir.filePath("dst")));
+        QVERIFY(fm().copyItem(dir.filePath("src"), dir.filePath("dst")).ok());
         QCOMPARE(readFile(dir.filePath("dst")), content);
         QCOMPARE(modeOf(dir.filePath("dst")), copied);
     }
@@ -449,8 +450,8 @@ private slots:
         ::chmod(QFile::encodeName(src + "/readonly").constData(), 0500);
         ::chmod(QFile::encodeName(src).constData(), 0711);
 
-        QString error;
-        QVERIFY2(fm().copyItem(src, dir.filePath("dst"), &error), qPrintable(error));
+        const Result<> copied = fm().copyItem(src, dir.filePath("dst"));
+        QVERIFY2(copied.ok(), qPrintable(copied.error()));
         QCOMPARE(snapshot(dir.filePath("dst")), snapshot(src));
         QCOMPARE(modeOf(dir.filePath("dst")), 0711);
         QVERIFY(QFileInfo(dir.filePath("dst/sub/up-link")).isSymLink());
@@ -503,8 +504,9 @@ private slots:
         makeLink("nowhere", dir.filePath("dangling"));
         makeLink("tree", dir.filePath("tree-link"));
         const QStringList before = snapshot(dir.path());
-        QString error;
-        QVERIFY(!fm().copyItem(dir.filePath(source), dir.filePath(destination), &error));
+        const Result<> copied = fm().copyItem(dir.filePath(source), dir.filePath(destination));
+        QVERIFY(!copied.ok());
+        const QString error = copied.error();
         QVERIFY2(error.contains(reason), qPrintable(error));
         QCOMPARE(snapshot(dir.path()), before);
     }
@@ -550,9 +552,9 @@ private slots:
                        QFile::encodeName(dir.filePath("hard")).constData()) == 0);
         const QStringList before = snapshot(dir.path());
 
-        QString error;
-        QCOMPARE(fm().replaceItemWithCopy(dir.filePath(source), dir.filePath(destination), mode_t(mode), &error),
-                 expected);
+        const Result<> replaced = fm().replaceItemWithCopy(dir.filePath(source), dir.filePath(destination), mode_t(mode));
+        QCOMPARE(replaced.ok(), expected);
+        const QString error = replaced.error();
         QCOMPARE(readFile(outside.filePath("target")), QByteArray("outside"));
         QCOMPARE(readFile(dir.filePath("hard")), QByteArray("old contents"));
         if (!expected) {
@@ -598,9 +600,9 @@ private slots:
         makeLink("nowhere", dir.filePath("tree/dangling"));
         const QString target = path.isEmpty() ? QString() : dir.filePath(path);
 
-        QString error;
-        QCOMPARE(fm().removeItem(target, &error), expected);
-        QCOMPARE(error.isEmpty(), expected);
+        const Result<> removed = fm().removeItem(target);
+        QCOMPARE(removed.ok(), expected);
+        QCOMPARE(removed.error().isEmpty(), expected);
         if (expected) {
             QVERIFY(!QFileInfo(target).exists() && !QFileInfo(target).isSymLink());
         }
@@ -632,7 +634,7 @@ private slots:
         if (name != QLatin1String("folder")) {
             QCOMPARE(fm().fileSize(path), size);
         }
-        QCOMPARE(fm().truncateFile(path), truncates);
+        QCOMPARE(fm().truncateFile(path).ok(), truncates);
         if (truncates) {
             QCOMPARE(fm().fileSize(path), quint64(0));
             QCOMPARE(modeOf(dir.filePath("file")), 0640);

@@ -1,5 +1,6 @@
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Platform/App/Workspace.h"
+#include "Platform/Files/DiskImage.h"
 #include "Platform/Files/Task.h"
 #include "Platform/Log/PlatformException.h"
 #include "ProvisioningFixtures.h"
@@ -88,7 +89,7 @@ void TestTaskAndWorkspace::exitStatus()
     QFile::remove(record);
     qputenv("REC", record.toLocal8Bit());
     QVERIFY(writeFile(m_dir.filePath(QStringLiteral("root/usr/bin/hdiutil")), "#!/bin/sh\n" + script + '\n', 0755));
-    QCOMPARE(OrvoDmgDownloader::runHdiutil(arguments), status);
+    QCOMPARE(DiskImage::run(arguments), status);
     QCOMPARE(readFile(record), recorded);
 }
 
@@ -107,7 +108,7 @@ void TestTaskAndWorkspace::programThatCannotStart()
     if (mode >= 0) {
         QVERIFY(writeFile(tool, "#!/bin/sh\nexit 0\n", mode));
     }
-    QVERIFY_THROWS_EXCEPTION(PlatformException, OrvoDmgDownloader::runHdiutil({QStringLiteral("mount")}));
+    QVERIFY_THROWS_EXCEPTION(PlatformException, DiskImage::run({QStringLiteral("mount")}));
     Task task;
     task.setLaunchPath(QStringLiteral("/usr/bin/hdiutil"));
     QVERIFY_THROWS_EXCEPTION(PlatformException, task.launch());
@@ -142,7 +143,7 @@ void TestTaskAndWorkspace::boundedWait()
         // Stopped only once it has set itself up, so the row tests the stop and not the start.
         QTRY_VERIFY(QFile::exists(tool + QStringLiteral(".ready")));
     }
-    QCOMPARE(task.waitUntilExit(inTime ? std::chrono::minutes(1) : std::chrono::milliseconds(200)), inTime);
+    QCOMPARE(task.waitUntilExit(inTime ? std::chrono::minutes(1) : std::chrono::milliseconds(200)).ok(), inTime);
     QCOMPARE(task.timedOut(), !inTime);
     QCOMPARE(task.terminationStatus(), status);
 }
