@@ -50,9 +50,9 @@ void TestHiddenSiblings::leftovers_data()
                                 "Orvo.app"};
     QTest::newRow("beside the path") << "path" << false << (QStringList(strangers) << ".Other.install-ab12CD");
     QTest::newRow("beside anything in the folder") << "folder" << false << strangers;
-    QTest::newRow("another process at work there")
-        << "path" << true
-        << (QStringList(strangers) << ".Orvo.app.install-ab12CD" << ".Other.install-ab12CD");
+    QTest::newRow("another process at work there") << "path" << true
+                                                   << (QStringList(strangers) << ".Orvo.app.install-ab12CD"
+                                                                              << ".Other.install-ab12CD");
 }
 
 void TestHiddenSiblings::leftovers()
@@ -64,8 +64,8 @@ void TestHiddenSiblings::leftovers()
     const QString app = dir.filePath(QStringLiteral("Orvo.app"));
     QVERIFY(QDir().mkpath(app + QStringLiteral("/Contents")));
     QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral(".Orvo.app.install-ab12CD/inner"))));
-    for (const char* name : {".Other.install-ab12CD", ".Orvo.app.replace-ab12CD", "Orvo.app.install-ab12CD",
-                             ".Orvo.app.install-ab12C"}) {
+    for (const char* name :
+         {".Other.install-ab12CD", ".Orvo.app.replace-ab12CD", "Orvo.app.install-ab12CD", ".Orvo.app.install-ab12C"}) {
         QFile file(dir.filePath(QString::fromLatin1(name)));
         QVERIFY(file.open(QIODevice::WriteOnly));
     }

@@ -552,7 +552,8 @@ private slots:
                        QFile::encodeName(dir.filePath("hard")).constData()) == 0);
         const QStringList before = snapshot(dir.path());
 
-        const Result<> replaced = fm().replaceItemWithCopy(dir.filePath(source), dir.filePath(destination), mode_t(mode));
+        const Result<> replaced =
+            fm().replaceItemWithCopy(dir.filePath(source), dir.filePath(destination), mode_t(mode));
         QCOMPARE(replaced.ok(), expected);
         const QString error = replaced.error();
         QCOMPARE(readFile(outside.filePath("target")), QByteArray("outside"));

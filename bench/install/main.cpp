@@ -47,7 +47,8 @@ int main(int argc, char** argv)
     }
     OrvoDmgDownloader downloader;
     const auto start = std::chrono::steady_clock::now();
-    MountedVolume volume = DiskImage::attach(agentFolder + QStringLiteral("OrvoMac.dmg"), WorkingFolders::agentVolume());
+    MountedVolume volume =
+        DiskImage::attach(agentFolder + QStringLiteral("OrvoMac.dmg"), WorkingFolders::agentVolume());
     // The downloader's own steps detach it, as after its mount.
     volume.release();
     const int mounted = volume.status();

@@ -256,10 +256,10 @@ bool OrvoDmgDownloader::copyAppFileAndLaunch()
         static_cast<void>(manager.createDirectory(folder, true));
         // Copied beside its place, verified there, and renamed in whole: the agent path never holds a torn or
         // foreign agent, and only what verified is launched.
-        const SiblingInstall::Installation installed = SiblingInstall::install(
-            SystemRoot::path(onAgentVolume("Orvo.app")),
-            Paths::appendingPathComponent(folder, QStringLiteral("/Orvo.app")),
-            [](const QString& copy) { return accepted(CodeSignature::verifyBundle(copy)); });
+        const SiblingInstall::Installation installed =
+            SiblingInstall::install(SystemRoot::path(onAgentVolume("Orvo.app")),
+                                    Paths::appendingPathComponent(folder, QStringLiteral("/Orvo.app")),
+                                    [](const QString& copy) { return accepted(CodeSignature::verifyBundle(copy)); });
         if (installed.outcome == SiblingInstall::Outcome::Installed) {
             Log::write("%s : Orvo.app file copied", fullName);
         } else if (installed.outcome == SiblingInstall::Outcome::Refused) {

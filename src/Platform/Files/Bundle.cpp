@@ -52,7 +52,8 @@ Result<> Bundle::verifyMainExecutable(const QString& bundlePath)
                       Paths::appendingPathComponent(bundlePath, QStringLiteral("Contents/MacOS")), executableName))
             .canonicalFilePath();
     if (expected.isEmpty() || expected != QFileInfo(executable).canonicalFilePath()) {
-        return Failure{QStringLiteral("the running program %1 is not the executable of %2").arg(executable, bundlePath)};
+        return Failure{
+            QStringLiteral("the running program %1 is not the executable of %2").arg(executable, bundlePath)};
     }
     return {};
 }

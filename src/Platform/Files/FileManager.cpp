@@ -289,8 +289,8 @@ Result<> FileManager::copyItem(const QString& source, const QString& destination
     }
     if (isInsideFolder(source, destination)) {
         return Failure{QStringLiteral("\"%1\" couldn't be copied to \"%2\" because it is a folder that would contain "
-                                       "itself.")
-                            .arg(Paths::lastPathComponent(source), Paths::deletingLastPathComponent(destination))};
+                                      "itself.")
+                           .arg(Paths::lastPathComponent(source), Paths::deletingLastPathComponent(destination))};
     }
     int code = 0;
     bool created = false;
@@ -300,8 +300,8 @@ Result<> FileManager::copyItem(const QString& source, const QString& destination
     if (!created && code == EEXIST) {
         // Even a dangling link is in the way: a copy never replaces what was there.
         return Failure{QStringLiteral("\"%1\" couldn't be copied to \"%2\" because an item with the same name "
-                                       "already exists.")
-                            .arg(Paths::lastPathComponent(source), Paths::deletingLastPathComponent(destination))};
+                                      "already exists.")
+                           .arg(Paths::lastPathComponent(source), Paths::deletingLastPathComponent(destination))};
     }
     // Only what this call created is taken away again.
     if (created) {

@@ -24,11 +24,6 @@ MountedVolume::MountedVolume(MountedVolume&& other) noexcept
 {
 }
 
-QString MountedVolume::path() const
-{
-    return m_path;
-}
-
 int MountedVolume::status() const
 {
     return m_status;

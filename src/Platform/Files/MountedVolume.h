@@ -15,8 +15,6 @@ public:
     MountedVolume(const MountedVolume&) = delete;
     MountedVolume& operator=(const MountedVolume&) = delete;
 
-    // The mount point, such as "/Volumes/Orvo".
-    QString path() const;
     // The attach's exit status, or the signal that stopped it.
     int status() const;
     // Whether the volume is attached and still this value's to detach.
