@@ -34,7 +34,7 @@ BundleReplacer::Outcome swapIn(const QString& source, const QByteArray& destinat
     if (!reserved) {
         return refusesChanges(errno) ? Outcome::OldNotRemovable : Outcome::CopyFailed;
     }
-    const QByteArray copy = reserved.value();
+    const QByteArray& copy = reserved.value();
     // A failed copy takes its partial tree away itself.
     if (!FileManager::defaultManager().copyItem(source, QFile::decodeName(copy))) {
         return Outcome::CopyFailed;

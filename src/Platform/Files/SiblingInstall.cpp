@@ -40,7 +40,7 @@ SiblingInstall::Installation SiblingInstall::install(const QString& source, cons
         return {errno == EACCES || errno == EPERM || errno == EROFS ? Outcome::NotPlaced : Outcome::CopyFailed,
                 QString()};
     }
-    const QByteArray work = made.value();
+    const QByteArray& work = made.value();
     const QByteArray copy = work + '/' + QFile::encodeName(Paths::lastPathComponent(destination));
     Installation result{Outcome::Installed, QString()};
     if (!FileManager::defaultManager().copyItem(source, QFile::decodeName(copy))) {
