@@ -143,7 +143,7 @@ void OrvoPluginUpdater::copyAppFile()
         // Both the removal and the staging are single renames: a replacement at exit by another instance never
         // copies a half-removed or half-staged bundle.
         if (manager.fileExists(staged)) {
-            // One that is still there makes the install below fail, which says so.
+            // One that stays keeps its place: the install below cannot rename over a folder.
             if (SiblingInstall::remove(staged)) {
                 Log::write("%s : Existing Updated Orvo Plugin Removed in folder %@", fullName, folder);
             }
