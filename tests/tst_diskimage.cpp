@@ -28,6 +28,7 @@ private slots:
     void staleMountPoint();
     void failingTool_data();
     void failingTool();
+    void toolThatCannotStart_data();
     void toolThatCannotStart();
     void imageRemoval_data();
     void imageRemoval();
@@ -174,10 +175,22 @@ void TestDiskImage::failingTool()
     QVERIFY(!mounted.isAttached());
 }
 
+void TestDiskImage::toolThatCannotStart_data()
+{
+    QTest::addColumn<int>("mode"); // -1: missing
+    QTest::newRow("missing") << -1;
+    QTest::newRow("not executable") << 0644;
+}
+
 void TestDiskImage::toolThatCannotStart()
 {
+    QFETCH(int, mode);
     QFile::remove(tool());
+    if (mode >= 0) {
+        QVERIFY(writeFile(tool(), "#!/bin/sh\nexit 0\n", mode));
+    }
     QVERIFY_THROWS_EXCEPTION(PlatformException, DiskImage::attach(m_image, volume));
+    QVERIFY_THROWS_EXCEPTION(PlatformException, DiskImage::run({QStringLiteral("mount")}));
 }
 
 void TestDiskImage::imageRemoval_data()
