@@ -86,6 +86,21 @@ Result<> accepted(const std::optional<QString>& refusal)
     return {};
 }
 
+// Installs the item name of the attached volume at destination once check accepts it, with its line under
+// fullName: copiedLine when it is in place, the check's reason when refused.
+SiblingInstall::Outcome installFromVolume(const char* fullName, const char* name, const QString& destination,
+                                          const SiblingInstall::Check& check, const char* copiedLine)
+{
+    const SiblingInstall::Installation installed =
+        SiblingInstall::install(SystemRoot::path(onAgentVolume(name)), destination, check);
+    if (installed.outcome == SiblingInstall::Outcome::Installed) {
+        Log::write(copiedLine, fullName);
+    } else if (installed.outcome == SiblingInstall::Outcome::Refused) {
+        Log::write("%s : %@ not installed: %@", fullName, QString::fromLatin1(name), installed.reason);
+    }
+    return installed.outcome;
+}
+
 } // namespace
 
 OrvoDmgDownloader::OrvoDmgDownloader() = default;
@@ -256,21 +271,16 @@ bool OrvoDmgDownloader::copyAppFileAndLaunch()
         static_cast<void>(manager.createDirectory(folder, true));
         // Copied beside its place, verified there, and renamed in whole: the agent path never holds a torn or
         // foreign agent, and only what verified is launched.
-        const SiblingInstall::Installation installed =
-            SiblingInstall::install(SystemRoot::path(onAgentVolume("Orvo.app")),
-                                    Paths::appendingPathComponent(folder, QStringLiteral("/Orvo.app")),
-                                    [](const QString& copy) { return accepted(CodeSignature::verifyBundle(copy)); });
-        if (installed.outcome == SiblingInstall::Outcome::Installed) {
-            Log::write("%s : Orvo.app file copied", fullName);
-        } else if (installed.outcome == SiblingInstall::Outcome::Refused) {
-            Log::write("%s : Orvo.app not installed: %@", fullName, installed.reason);
-        }
-        if (installed.outcome != SiblingInstall::Outcome::Installed) {
+        const SiblingInstall::Outcome installed = installFromVolume(
+            fullName, "Orvo.app", Paths::appendingPathComponent(folder, QStringLiteral("/Orvo.app")),
+            [](const QString& copy) { return accepted(CodeSignature::verifyBundle(copy)); },
+            "%s : Orvo.app file copied");
+        if (installed != SiblingInstall::Outcome::Installed) {
             Log::write("orvo app file not launched");
             // Nothing installed: the image goes, as it may be what was refused, and Retry fetches it anew.
             removeImage();
             unMountingOrvoMacDmg();
-            showFailure(installed.outcome == SiblingInstall::Outcome::Refused ? refusedMessage : notInstalledMessage,
+            showFailure(installed == SiblingInstall::Outcome::Refused ? refusedMessage : notInstalledMessage,
                         [] { retryDownload(); });
             return;
         }
@@ -311,13 +321,8 @@ bool OrvoDmgDownloader::launchAndFinish()
                 return accepted(CodeSignature::verifyCompanion(appPath, copy));
             };
             for (const Tool& tool : tools) {
-                const SiblingInstall::Installation result =
-                    SiblingInstall::install(SystemRoot::path(onAgentVolume(tool.name)), tool.destination, matchesAgent);
-                if (result.outcome == SiblingInstall::Outcome::Installed) {
-                    Log::write(tool.copied, fullName);
-                } else if (result.outcome == SiblingInstall::Outcome::Refused) {
-                    Log::write("%s : %@ not installed: %@", fullName, QString::fromLatin1(tool.name), result.reason);
-                }
+                // Each tool's outcome is in its line; the agent runs without the ones that did not go in.
+                static_cast<void>(installFromVolume(fullName, tool.name, tool.destination, matchesAgent, tool.copied));
             }
         } else {
             Log::write("orvo app file not launched");
