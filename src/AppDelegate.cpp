@@ -44,16 +44,16 @@ const QString installerArgument = QStringLiteral("Installer-Plugin");
 const QString infoFileName = QStringLiteral("com.orvo.wendra.MacPlugin.plist");
 const QString infoCopyName = QStringLiteral("info.plist");
 
-// Nothing when the bundle at candidate names itself as the one at running does; otherwise why not.
-std::optional<QString> sameIdentity(const QString& candidate, const QString& running)
+// Succeeds when the bundle at candidate names itself as the one at running does; otherwise says why not.
+Result<> sameIdentity(const QString& candidate, const QString& running)
 {
     const QString key = QStringLiteral("CFBundleIdentifier");
     const OptionalString theirs = Bundle::infoDictionaryText(candidate, key);
     const OptionalString ours = Bundle::infoDictionaryText(running, key);
     if (!ours || ours->isEmpty() || theirs != ours) {
-        return Log::format("the staged bundle is %@, the running one %@", {theirs, ours});
+        return Failure{Log::format("the staged bundle is %@, the running one %@", {theirs, ours})};
     }
-    return std::nullopt;
+    return {};
 }
 
 QString emptyText()
@@ -149,15 +149,17 @@ void AppDelegate::loggingFile(QTimer* /*timer*/)
         for (qint32 i = logFileNameCount; i >= 0; --i) {
             const QString destination = numbered(i);
             const QString source = i == 0 ? liveFile : numbered(i - 1);
+            // Best effort all through: a rotation step that fails loses an old log, never the live one.
             if (manager.fileExists(destination)) {
-                manager.removeItem(destination);
+                static_cast<void>(manager.removeItem(destination));
             }
-            manager.copyItem(source, destination);
+            static_cast<void>(manager.copyItem(source, destination));
         }
         if (logFileNameCount != highestLogFileNumber) {
             ++logFileNameCount;
         }
-        manager.truncateFile(liveFile);
+        // A live log that cannot be emptied goes on growing until the next start rotates it.
+        static_cast<void>(manager.truncateFile(liveFile));
     });
 }
 
@@ -284,11 +286,10 @@ void AppDelegate::copyInfoFile()
         }
         const QString destination = orvoCustomerPluginNativeFolder + infoCopyName;
         // A second installer start must win over the copy an earlier one left, so the copy replaces it whole.
-        QString error;
-        if (orvoDirectoryManager->replaceItemWithCopy(*source, destination, ownerOnlyFile, &error)) {
+        if (const Result<> copied = orvoDirectoryManager->replaceItemWithCopy(*source, destination, ownerOnlyFile)) {
             Log::write("%s PluginInfo File copied successfully to folder : %@", fullName, destination);
         } else {
-            Log::write("%s Error copying file: %@", fullName, error);
+            Log::write("%s Error copying file: %@", fullName, copied.error());
         }
     });
 }
@@ -392,36 +393,36 @@ void AppDelegate::replaceStagedPlugin()
     // Only a program that is its bundle's own executable replaces that bundle, and only with one of the same
     // identity: anything else would swap out a folder that is not the plugin's.
     const QString running = appPath.value_or(QString());
-    std::optional<QString> refusal = Bundle::mainExecutableRefusal(running);
-    if (!refusal) {
-        refusal = sameIdentity(stagedBundle, running);
+    Result<> fit = Bundle::verifyMainExecutable(running);
+    if (fit) {
+        fit = sameIdentity(stagedBundle, running);
     }
-    if (refusal) {
-        Log::write("%s Not replacing %@: %@", fullName, running, *refusal);
+    if (!fit) {
+        Log::write("%s Not replacing %@: %@", fullName, running, fit.error());
         return;
     }
     // Swapped in whole rather than removed and copied: a failed copy or a kill must never leave no plugin at all.
     // The copy that goes in place is verified, not the staged bundle, which may change meanwhile.
-    QString reason;
-    const auto verified = [&running](const QString& copy) -> std::optional<QString> {
-        if (const Result<> verified = CodeSignature::verifyBundle(copy); !verified.ok()) {
-            return verified.error();
+    const auto verified = [&running](const QString& copy) -> Result<> {
+        if (Result<> verified = CodeSignature::verifyBundle(copy); !verified.ok()) {
+            return verified;
         }
         return sameIdentity(copy, running);
     };
-    switch (BundleReplacer::replace(stagedBundle, running, verified, &reason)) {
-    case BundleReplacer::Result::Replaced:
+    const BundleReplacer::Replacement replacement = BundleReplacer::replace(stagedBundle, running, verified);
+    switch (replacement.outcome) {
+    case BundleReplacer::Outcome::Replaced:
         Log::write("%s Updated Customer Plugin app Copied to %@", fullName, appPath);
         break;
-    case BundleReplacer::Result::OldNotRemovable:
+    case BundleReplacer::Outcome::OldNotRemovable:
         Log::write("%s Failed to Remove Existing old Customer plugin app (%@) in folder %@", fullName,
                    session->localOrvoPluginAppVersion(), appPath);
         break;
-    case BundleReplacer::Result::CopyFailed:
+    case BundleReplacer::Outcome::CopyFailed:
         Log::write("%s Failed to copy Updated Customer plugin app to folder %@", fullName, appPath);
         break;
-    case BundleReplacer::Result::Refused:
-        Log::write("%s Not replacing %@: %@", fullName, running, reason);
+    case BundleReplacer::Outcome::Refused:
+        Log::write("%s Not replacing %@: %@", fullName, running, replacement.reason);
         break;
     }
 }

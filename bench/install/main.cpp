@@ -6,6 +6,7 @@
 // With --copy SOURCE DESTINATION it times only the plugin's folder copy (FileManager::copyItem) and prints copy_s=.
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Objects/WorkingFolders.h"
+#include "Platform/Files/DiskImage.h"
 #include "Platform/Files/FileManager.h"
 
 #include <QApplication>
@@ -29,10 +30,10 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     if (argc == 4 && QByteArrayView(argv[1]) == "--copy") {
         const auto start = std::chrono::steady_clock::now();
-        QString error;
-        if (!FileManager::defaultManager().copyItem(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
-                                                    &error)) {
-            std::fprintf(stderr, "orvo-bench-install: %s\n", qPrintable(error));
+        const Result<> copied =
+            FileManager::defaultManager().copyItem(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+        if (!copied) {
+            std::fprintf(stderr, "orvo-bench-install: %s\n", qPrintable(copied.error()));
             return 1;
         }
         std::printf("copy_s=%.4f\n", since(start));
@@ -46,8 +47,11 @@ int main(int argc, char** argv)
     }
     OrvoDmgDownloader downloader;
     const auto start = std::chrono::steady_clock::now();
-    const int mounted =
-        OrvoDmgDownloader::runHdiutil({QStringLiteral("mount"), agentFolder + QStringLiteral("OrvoMac.dmg")});
+    MountedVolume volume =
+        DiskImage::attach(agentFolder + QStringLiteral("OrvoMac.dmg"), WorkingFolders::agentVolume());
+    // The downloader's own steps detach it, as after its mount.
+    volume.release();
+    const int mounted = volume.status();
     const double mount = since(start);
     const auto copyStart = std::chrono::steady_clock::now();
     downloader.copyAppFileAndLaunch();

@@ -185,7 +185,8 @@ void OrvoAppUpgrader::orvoAppUpdater()
             // Taken away in one rename, so a kill part-way leaves no torn agent behind.
             resetInstalledAgentCheck();
             if (FileManager::defaultManager().fileExists(removalPath)) {
-                SiblingInstall::remove(removalPath);
+                // An agent that stays in the way is reported by the install after the download.
+                static_cast<void>(SiblingInstall::remove(removalPath));
             }
             modifyOrvoJoinDetails();
             // A part left by an earlier run may belong to another image; only a retry in this run resumes.

@@ -1,17 +1,17 @@
 #include "Handlers/OrvoDmgDownloader.h"
 
+#include "Handlers/DownloadFailureReport.h"
 #include "Handlers/JoinProgressWindow.h"
 #include "Handlers/OrvoAppUpgrader.h"
 #include "Objects/SessionDetails.h"
 #include "Objects/WorkingFolders.h"
-#include "Platform/App/NotificationCenter.h"
 #include "Platform/App/Workspace.h"
+#include "Platform/Files/DiskImage.h"
 #include "Platform/Files/FileManager.h"
 #include "Platform/Files/Paths.h"
 #include "Platform/Files/SiblingInstall.h"
 #include "Platform/Files/SystemRoot.h"
 #include "Platform/Files/SystemVersion.h"
-#include "Platform/Files/Task.h"
 #include "Platform/Log/ExceptionGuard.h"
 #include "Platform/Log/Log.h"
 #include "Platform/Net/UrlText.h"
@@ -25,7 +25,6 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr auto downloadIdleTimeout = 240s;
-constexpr auto hdiutilBound = 2min;
 
 const QString installFailedMessage = QStringLiteral(
     "The support app's package could not be opened. Press Retry; if it happens again, tell your technician.");
@@ -78,6 +77,22 @@ QString onAgentVolume(const char* name)
     return WorkingFolders::agentVolume() + QLatin1Char('/') + QString::fromLatin1(name);
 }
 
+// The code signature's verdicts as install checks: a refusal's text is the reason.
+// Installs the item name of the attached volume at destination once check accepts it, with its line under
+// fullName: copiedLine when it is in place, the check's reason when refused.
+SiblingInstall::Outcome installFromVolume(const char* fullName, const char* name, const QString& destination,
+                                          const SiblingInstall::Check& check, const char* copiedLine)
+{
+    const SiblingInstall::Installation installed =
+        SiblingInstall::install(SystemRoot::path(onAgentVolume(name)), destination, check);
+    if (installed.outcome == SiblingInstall::Outcome::Installed) {
+        Log::write(copiedLine, fullName);
+    } else if (installed.outcome == SiblingInstall::Outcome::Refused) {
+        Log::write("%s : %@ not installed: %@", fullName, QString::fromLatin1(name), installed.reason);
+    }
+    return installed.outcome;
+}
+
 } // namespace
 
 OrvoDmgDownloader::OrvoDmgDownloader() = default;
@@ -90,26 +105,10 @@ QStringList OrvoDmgDownloader::agentLaunchArguments()
                            "00:00:00\"}")};
 }
 
-int OrvoDmgDownloader::runHdiutil(const QStringList& arguments)
-{
-    Task task;
-    task.setLaunchPath(QStringLiteral("/usr/bin/hdiutil"));
-    task.setArguments(arguments);
-    task.launch();
-    if (!task.waitUntilExit(Task::boundFromEnvironment("ORVO_HDIUTIL_TIMEOUT_MS", hdiutilBound))) {
-        Log::write("%s : /usr/bin/hdiutil %@ did not exit in time and was stopped", "+[OrvoDmgDownloader runHdiutil:]",
-                   arguments.join(QLatin1Char(' ')));
-    }
-    return task.terminationStatus();
-}
-
 void OrvoDmgDownloader::removePartialImage()
 {
-    FileManager& manager = FileManager::defaultManager();
-    const QString partial = UrlDownload::partialPathFor(imagePath());
-    if (manager.fileExists(partial)) {
-        manager.removeItem(partial);
-    }
+    // Best effort: a part left now is replaced by the next download's.
+    static_cast<void>(DiskImage::remove(UrlDownload::partialPathFor(imagePath())));
 }
 
 QString OrvoDmgDownloader::messageForError(const DownloadError& error)
@@ -186,7 +185,7 @@ void OrvoDmgDownloader::downloadDidFail(UrlDownload* /*download*/, const Downloa
     ExceptionGuard::run(fullName, [&] {
         // Set first: the progress window reads it when the notification arrives.
         m_failureMessage = messageForError(error);
-        OrvoDmgDownloader::reportDownloadFailure(fullName, error, this);
+        DownloadFailureReport::post(fullName, error, this);
     });
 }
 
@@ -203,13 +202,6 @@ void OrvoDmgDownloader::downloadDidReceiveData(UrlDownload* /*download*/, qint64
     if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
         progress->showDownloadProgress(bytesReceived, m_expectedLength);
     }
-}
-
-void OrvoDmgDownloader::reportDownloadFailure(const char* fullName, const DownloadError& error, const void* downloader)
-{
-    Log::write("%s : Download failed! Error - %@ %@ ", fullName, error.localizedDescription, error.failingUrlString);
-    Log::write("%s : Download failed! Whole Error - %@", fullName, error.description());
-    NotificationCenter::defaultCenter().post(QStringLiteral("RetryDMGDownloadig"), downloader);
 }
 
 void OrvoDmgDownloader::downloadDidFinish(UrlDownload* /*download*/)
@@ -229,20 +221,22 @@ bool OrvoDmgDownloader::mountingOrvoMacDmg()
     ExceptionGuard::run(fullName, [&] {
         showPhase(JoinProgressWindow::Phase::Installing);
         // Whatever is at the mount point is installed from, so it must be this image's volume and no other.
-        if (!clearMountPoint(WorkingFolders::agentVolume())) {
+        if (!DiskImage::clearMountPoint(WorkingFolders::agentVolume())) {
             Log::write("%s : %@ is still attached from an earlier run; nothing installed", fullName,
                        WorkingFolders::agentVolume());
             endWithoutInstall(volumeInUseMessage);
             return;
         }
-        const int status = runHdiutil({QStringLiteral("mount"), inAgentFolder("OrvoMac.dmg")});
-        Log::write("%s : dmg mount task termination status : %d", fullName, status);
-        if (status != 0) {
+        MountedVolume volume = DiskImage::attach(inAgentFolder("OrvoMac.dmg"), WorkingFolders::agentVolume());
+        Log::write("%s : dmg mount task termination status : %d", fullName, volume.status());
+        if (!volume.isAttached()) {
             Log::write("%s : The image was not attached; nothing installed from %@", fullName,
                        WorkingFolders::agentVolume());
             endWithoutInstall(installFailedMessage);
             return;
         }
+        // From here each step detaches it by its mount point, with its line, or leaves it attached for Retry.
+        volume.release();
         // An agent already there is not replaced; detached so that Retry attaches afresh.
         if (FileManager::defaultManager().fileExists(inAgentFolder("Orvo.app"))) {
             unMountingOrvoMacDmg();
@@ -265,29 +259,19 @@ bool OrvoDmgDownloader::copyAppFileAndLaunch()
     ExceptionGuard::run(fullName, [&] {
         FileManager& manager = FileManager::defaultManager();
         const QString folder = WorkingFolders::agentFolder();
-        manager.createDirectory(folder, true);
+        // A folder that cannot be made fails the install below, which says so.
+        static_cast<void>(manager.createDirectory(folder, true));
         // Copied beside its place, verified there, and renamed in whole: the agent path never holds a torn or
         // foreign agent, and only what verified is launched.
-        QString refusal;
-        const SiblingInstall::Result installed = SiblingInstall::install(
-            SystemRoot::path(onAgentVolume("Orvo.app")),
-            Paths::appendingPathComponent(folder, QStringLiteral("/Orvo.app")),
-            [](const QString& copy) -> std::optional<QString> {
-                const Result<> verified = CodeSignature::verifyBundle(copy);
-                return verified.ok() ? std::nullopt : std::optional<QString>(verified.error());
-            },
-            &refusal);
-        if (installed == SiblingInstall::Result::Installed) {
-            Log::write("%s : Orvo.app file copied", fullName);
-        } else if (installed == SiblingInstall::Result::Refused) {
-            Log::write("%s : Orvo.app not installed: %@", fullName, refusal);
-        }
-        if (installed != SiblingInstall::Result::Installed) {
+        const SiblingInstall::Outcome installed = installFromVolume(
+            fullName, "Orvo.app", Paths::appendingPathComponent(folder, QStringLiteral("/Orvo.app")),
+            [](const QString& copy) { return CodeSignature::verifyBundle(copy); }, "%s : Orvo.app file copied");
+        if (installed != SiblingInstall::Outcome::Installed) {
             Log::write("orvo app file not launched");
             // Nothing installed: the image goes, as it may be what was refused, and Retry fetches it anew.
             removeImage();
             unMountingOrvoMacDmg();
-            showFailure(installed == SiblingInstall::Result::Refused ? refusedMessage : notInstalledMessage,
+            showFailure(installed == SiblingInstall::Outcome::Refused ? refusedMessage : notInstalledMessage,
                         [] { retryDownload(); });
             return;
         }
@@ -302,11 +286,9 @@ bool OrvoDmgDownloader::launchAndFinish()
     const char* fullName = "-[OrvoDmgDownloader copyAppFileAndLaunch]";
     bool launched = false;
     ExceptionGuard::run(fullName, [&] {
-        FileManager& manager = FileManager::defaultManager();
         const QString folder = WorkingFolders::agentFolder();
         const QString appPath = Paths::appendingPathComponent(folder, QStringLiteral("Orvo.app"));
         showPhase(JoinProgressWindow::Phase::StartingAgent);
-        QString refusal;
         if (workspaceLaunchApplication(appPath)) {
             launched = true;
             Log::write("%s : App Path : %@ orvo app file launched!", fullName, appPath);
@@ -326,18 +308,12 @@ bool OrvoDmgDownloader::launchAndFinish()
                  "%s :OrvoPingAgent file copied"},
             };
             // Each tool is checked against the digests the agent just installed carries, and replaces an older one.
-            const auto matchesAgent = [&appPath](const QString& copy) -> std::optional<QString> {
-                const Result<> verified = CodeSignature::verifyCompanion(appPath, copy);
-                return verified.ok() ? std::nullopt : std::optional<QString>(verified.error());
+            const auto matchesAgent = [&appPath](const QString& copy) {
+                return CodeSignature::verifyCompanion(appPath, copy);
             };
             for (const Tool& tool : tools) {
-                const SiblingInstall::Result result = SiblingInstall::install(
-                    SystemRoot::path(onAgentVolume(tool.name)), tool.destination, matchesAgent, &refusal);
-                if (result == SiblingInstall::Result::Installed) {
-                    Log::write(tool.copied, fullName);
-                } else if (result == SiblingInstall::Result::Refused) {
-                    Log::write("%s : %@ not installed: %@", fullName, QString::fromLatin1(tool.name), refusal);
-                }
+                // Each tool's outcome is in its line; the agent runs without the ones that did not go in.
+                static_cast<void>(installFromVolume(fullName, tool.name, tool.destination, matchesAgent, tool.copied));
             }
         } else {
             Log::write("orvo app file not launched");
@@ -345,10 +321,7 @@ bool OrvoDmgDownloader::launchAndFinish()
             showFailure(launchFailedMessage, [this] { launchAndFinish(); });
             return;
         }
-        const QString image = Log::format("%@OrvoMac.dmg", {folder});
-        if (manager.fileExists(image)) {
-            manager.removeItem(image);
-        }
+        removeImage();
         unMountingOrvoMacDmg();
         if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
             progress->closeWindow();
@@ -361,19 +334,9 @@ void OrvoDmgDownloader::unMountingOrvoMacDmg()
 {
     const char* fullName = "-[OrvoDmgDownloader unMountingOrvoMacDmg]";
     ExceptionGuard::run(fullName, [&] {
-        const int status = runHdiutil({QStringLiteral("detach"), WorkingFolders::agentVolume()});
+        const int status = DiskImage::detach(WorkingFolders::agentVolume());
         Log::write("%s : Dmg unmount task termination status : %d", fullName, status);
     });
-}
-
-bool OrvoDmgDownloader::clearMountPoint(const QString& volume)
-{
-    if (!FileManager::defaultManager().fileExists(SystemRoot::path(volume))) {
-        return true;
-    }
-    // Not logged: this run did not attach it, and only what is left afterwards matters.
-    runHdiutil({QStringLiteral("detach"), volume});
-    return !FileManager::defaultManager().fileExists(SystemRoot::path(volume));
 }
 
 void OrvoDmgDownloader::endWithoutInstall(const QString& message)
@@ -384,11 +347,8 @@ void OrvoDmgDownloader::endWithoutInstall(const QString& message)
 
 void OrvoDmgDownloader::removeImage()
 {
-    FileManager& manager = FileManager::defaultManager();
-    const QString image = inAgentFolder("OrvoMac.dmg");
-    if (manager.fileExists(image)) {
-        manager.removeItem(image);
-    }
+    // Best effort: an image left behind is overwritten by the next download.
+    static_cast<void>(DiskImage::remove(inAgentFolder("OrvoMac.dmg")));
 }
 
 bool OrvoDmgDownloader::workspaceLaunchApplication(const QString& path)

@@ -41,17 +41,8 @@ public:
 
     // "-timestamps" and the fixed JSON text, the agent's two launch arguments.
     static QStringList agentLaunchArguments();
-    // Runs "/usr/bin/hdiutil" with arguments, waiting for it while the event loop runs; its exit status. A tool
-    // still running after 2 minutes (ORVO_HDIUTIL_TIMEOUT_MS overrides) is stopped and its signal returned.
-    // Throws PlatformException when the tool cannot be started.
-    static int runHdiutil(const QStringList& arguments);
     // Removes the part of the image a failed download kept for resuming, when there is one.
     static void removePartialImage();
-    // Detaches what an earlier run left attached at the mount point volume; true when nothing is there afterwards.
-    static bool clearMountPoint(const QString& volume);
-    // What both disk-image downloaders do on a failed download: the two failure lines under fullName, then
-    // "RetryDMGDownloadig" with downloader as the notification's object.
-    static void reportDownloadFailure(const char* fullName, const DownloadError& error, const void* downloader);
     // The customer's words for a failed download: what happened and what to do.
     static QString messageForError(const DownloadError& error);
 

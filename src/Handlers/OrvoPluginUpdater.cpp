@@ -1,10 +1,11 @@
 #include "Handlers/OrvoPluginUpdater.h"
 
-#include "Handlers/OrvoDmgDownloader.h"
+#include "Handlers/DownloadFailureReport.h"
 #include "Objects/SessionDetails.h"
 #include "Objects/VersionNumber.h"
 #include "Objects/WorkingFolders.h"
 #include "Platform/Files/Bundle.h"
+#include "Platform/Files/DiskImage.h"
 #include "Platform/Files/FileManager.h"
 #include "Platform/Files/Paths.h"
 #include "Platform/Files/SiblingInstall.h"
@@ -61,7 +62,8 @@ void OrvoPluginUpdater::downloadorvoPlugindmg()
         const QString folder = WorkingFolders::stagingFolder();
         if (!manager.fileExists(folder)) {
             // Owner only, as start-up makes it: the folder also keeps the customer token's info file.
-            manager.createDirectory(folder, true, ownerOnlyFolder);
+            // A folder that cannot be made fails the download, which says so.
+            static_cast<void>(manager.createDirectory(folder, true, ownerOnlyFolder));
         }
         // Presence alone decides: an empty answer is used as it came, and fails as a download.
         const OptionalString answered = session->cxPluginDownloadUrl();
@@ -93,7 +95,7 @@ void OrvoPluginUpdater::downloadDidBegin(UrlDownload* /*download*/)
 void OrvoPluginUpdater::downloadDidFail(UrlDownload* /*download*/, const DownloadError& error)
 {
     const char* fullName = "-[OrvoPluginUpdater download:didFailWithError:]";
-    ExceptionGuard::run(fullName, [&] { OrvoDmgDownloader::reportDownloadFailure(fullName, error, this); });
+    ExceptionGuard::run(fullName, [&] { DownloadFailureReport::post(fullName, error, this); });
 }
 
 void OrvoPluginUpdater::downloadDidFinish(UrlDownload* /*download*/)
@@ -111,20 +113,22 @@ void OrvoPluginUpdater::mountingOrvoPluginDmg()
     ExceptionGuard::run(fullName, [&] {
         const QString image = WorkingFolders::stagingFolder() + QStringLiteral("OrvoPlugin.dmg");
         // Whatever is at the mount point is staged from, so it must be this image's volume and no other.
-        if (!OrvoDmgDownloader::clearMountPoint(WorkingFolders::pluginVolume())) {
+        if (!DiskImage::clearMountPoint(WorkingFolders::pluginVolume())) {
             Log::write("%s : %@ is still attached from an earlier run; nothing staged", fullName,
                        WorkingFolders::pluginVolume());
             removeImage();
             return;
         }
-        const int status = OrvoDmgDownloader::runHdiutil({QStringLiteral("mount"), image});
-        Log::write("%s : dmg mount task termination status : %d", fullName, status);
-        if (status != 0) {
+        MountedVolume volume = DiskImage::attach(image, WorkingFolders::pluginVolume());
+        Log::write("%s : dmg mount task termination status : %d", fullName, volume.status());
+        if (!volume.isAttached()) {
             Log::write("%s : The image was not attached; nothing staged from %@", fullName,
                        WorkingFolders::pluginVolume());
             removeImage();
             return;
         }
+        // copyAppFile detaches it by its mount point, with its line, as when it runs on its own.
+        volume.release();
         copyAppFile();
     });
 }
@@ -139,57 +143,54 @@ void OrvoPluginUpdater::copyAppFile()
         // Both the removal and the staging are single renames: a replacement at exit by another instance never
         // copies a half-removed or half-staged bundle.
         if (manager.fileExists(staged)) {
+            // One that stays keeps its place: the install below cannot rename over a folder.
             if (SiblingInstall::remove(staged)) {
                 Log::write("%s : Existing Updated Orvo Plugin Removed in folder %@", fullName, folder);
             }
         } else {
             Log::write("%s : No Existing Updated Orvo Plugin Present in folder %@", fullName, folder);
         }
-        QString refusal;
-        const SiblingInstall::Result result = SiblingInstall::install(
+        const SiblingInstall::Installation result = SiblingInstall::install(
             SystemRoot::path(WorkingFolders::pluginVolume() + QStringLiteral("/Orvo Wendra Customer Plugin.app")),
             Paths::appendingPathComponent(folder, QStringLiteral("/Orvo Wendra Customer Plugin.app")),
-            [](const QString& copy) { return stagingRefusal(copy); }, &refusal);
-        if (result == SiblingInstall::Result::Installed) {
+            [](const QString& copy) { return verifyForStaging(copy); });
+        if (result.outcome == SiblingInstall::Outcome::Installed) {
             SessionDetails::getInstance()->setIsAppReplaceFlag(true);
             Log::write("%s : Orvo Wendra Customer Plugin.app file copied to  OrvoCustomerPluginNative folder",
                        fullName);
-        } else if (result == SiblingInstall::Result::Refused) {
-            Log::write("%s : Orvo Wendra Customer Plugin.app not staged: %@", fullName, refusal);
+        } else if (result.outcome == SiblingInstall::Outcome::Refused) {
+            Log::write("%s : Orvo Wendra Customer Plugin.app not staged: %@", fullName, result.reason);
         }
         unMountingOrvoPluginDmg();
         removeImage();
     });
 }
 
-std::optional<QString> OrvoPluginUpdater::stagingRefusal(const QString& bundle)
+Result<> OrvoPluginUpdater::verifyForStaging(const QString& bundle)
 {
-    if (const Result<> verified = CodeSignature::verifyBundle(bundle); !verified.ok()) {
-        return verified.error();
+    if (Result<> verified = CodeSignature::verifyBundle(bundle); !verified.ok()) {
+        return verified;
     }
     // Never older, nor the same again: an offer of either would only take the plugin back or nowhere.
     const OptionalString offered = Bundle::infoDictionaryText(bundle, QStringLiteral("CFBundleShortVersionString"));
     const OptionalString running = SessionDetails::getInstance()->localOrvoPluginAppVersion();
     if (!VersionNumber::isNewer(offered.value_or(QString()), running.value_or(QString()))) {
-        return Log::format("its version %@ is not newer than the running %@", {offered, running});
+        return Failure{Log::format("its version %@ is not newer than the running %@", {offered, running})};
     }
-    return std::nullopt;
+    return {};
 }
 
 void OrvoPluginUpdater::removeImage()
 {
-    FileManager& manager = FileManager::defaultManager();
-    const QString image = Log::format("%@OrvoPlugin.dmg", {WorkingFolders::stagingFolder()});
-    if (manager.fileExists(image)) {
-        manager.removeItem(image);
-    }
+    // Best effort: an image left behind is overwritten by the next download.
+    static_cast<void>(DiskImage::remove(Log::format("%@OrvoPlugin.dmg", {WorkingFolders::stagingFolder()})));
 }
 
 void OrvoPluginUpdater::unMountingOrvoPluginDmg()
 {
     const char* fullName = "-[OrvoPluginUpdater unMountingOrvoPluginDmg]";
     ExceptionGuard::run(fullName, [&] {
-        const int status = OrvoDmgDownloader::runHdiutil({QStringLiteral("detach"), WorkingFolders::pluginVolume()});
+        const int status = DiskImage::detach(WorkingFolders::pluginVolume());
         Log::write("%s : Dmg unmount task termination status : %d", fullName, status);
     });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Log/Result.h"
 #include "Platform/Net/UrlDownload.h"
 #include "Platform/Net/UrlDownloadDelegate.h"
 
@@ -33,9 +34,9 @@ public:
     void copyAppFile();
     void unMountingOrvoPluginDmg();
 
-    // Nothing when the bundle may be staged: it verifies and its version is newer than the running plugin's.
-    // Otherwise why not, in one line.
-    static std::optional<QString> stagingRefusal(const QString& bundle);
+    // Succeeds when the bundle may be staged: it verifies and its version is newer than the running plugin's.
+    // Otherwise says why not, in one line.
+    static Result<> verifyForStaging(const QString& bundle);
 
 private:
     void removeImage();

@@ -28,14 +28,14 @@ QString Bundle::mainBundlePath()
     return macOS;
 }
 
-std::optional<QString> Bundle::mainExecutableRefusal(const QString& bundlePath)
+Result<> Bundle::verifyMainExecutable(const QString& bundlePath)
 {
     const QString executable = mainExecutablePath();
     const QVariant name = infoDictionaryValue(bundlePath, QStringLiteral("CFBundleExecutable"));
     const QString executableName = name.typeId() == QMetaType::QString ? name.toString() : QString();
     if (!bundlePath.endsWith(QLatin1String(".app")) || executableName.isEmpty() ||
         executableName.contains(QLatin1Char('/')) || executableName == QLatin1String("..")) {
-        return QStringLiteral("%1 is no application bundle with an executable").arg(bundlePath);
+        return Failure{QStringLiteral("%1 is no application bundle with an executable").arg(bundlePath)};
     }
     // Both named as the system finds them, so a link on the way does not count as another place.
     const QString expected =
@@ -43,9 +43,10 @@ std::optional<QString> Bundle::mainExecutableRefusal(const QString& bundlePath)
                       Paths::appendingPathComponent(bundlePath, QStringLiteral("Contents/MacOS")), executableName))
             .canonicalFilePath();
     if (expected.isEmpty() || expected != QFileInfo(executable).canonicalFilePath()) {
-        return QStringLiteral("the running program %1 is not the executable of %2").arg(executable, bundlePath);
+        return Failure{
+            QStringLiteral("the running program %1 is not the executable of %2").arg(executable, bundlePath)};
     }
-    return std::nullopt;
+    return {};
 }
 
 QVariant Bundle::infoDictionaryValue(const QString& bundlePath, const QString& key)
@@ -55,7 +56,7 @@ QVariant Bundle::infoDictionaryValue(const QString& bundlePath, const QString& k
     return info ? info->value(key) : QVariant();
 }
 
-std::optional<QString> Bundle::infoDictionaryText(const QString& bundlePath, const QString& key)
+OptionalString Bundle::infoDictionaryText(const QString& bundlePath, const QString& key)
 {
     const QVariant value = infoDictionaryValue(bundlePath, key);
     switch (value.typeId()) {

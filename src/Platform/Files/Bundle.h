@@ -1,5 +1,8 @@
 #pragma once
 
+#include "Platform/Log/OptionalString.h"
+#include "Platform/Log/Result.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -11,11 +14,12 @@ public:
     static QString mainExecutablePath();
     // The running bundle: the .app folder when the executable lies in <X>.app/Contents/MacOS/, else its folder.
     static QString mainBundlePath();
-    // Nothing when the running program is <bundlePath>/Contents/MacOS/<its CFBundleExecutable> and bundlePath ends
-    // in ".app"; otherwise why not, in one line.
-    static std::optional<QString> mainExecutableRefusal(const QString& bundlePath);
+    // Succeeds when the running program is <bundlePath>/Contents/MacOS/<its CFBundleExecutable> and bundlePath ends
+    // in ".app"; otherwise says why not, in one line.
+    static Result<> verifyMainExecutable(const QString& bundlePath);
     // A key of <bundlePath>/Contents/Info.plist; invalid when the file or the key is missing.
     static QVariant infoDictionaryValue(const QString& bundlePath, const QString& key);
-    // The Info.plist value as text, as a description prints it; nothing when missing.
-    static std::optional<QString> infoDictionaryText(const QString& bundlePath, const QString& key);
+    // The Info.plist value as text, as a description prints it; absent (not a failure) when the file or the key is
+    // missing or the value has no text form.
+    static OptionalString infoDictionaryText(const QString& bundlePath, const QString& key);
 };

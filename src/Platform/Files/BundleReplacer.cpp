@@ -21,29 +21,29 @@ bool refusesChanges(int code)
 
 void removeQuietly(const QByteArray& path)
 {
-    FileManager::defaultManager().removeItem(QFile::decodeName(path));
+    // Best effort: a hidden leftover is cleared by the next replacement of the same bundle.
+    static_cast<void>(FileManager::defaultManager().removeItem(QFile::decodeName(path)));
 }
 
-BundleReplacer::Result swapIn(const QString& source, const QByteArray& destination, const HiddenSiblings& siblings,
-                              const BundleReplacer::Check& check, QString* reason)
+BundleReplacer::Outcome swapIn(const QString& source, const QByteArray& destination, const HiddenSiblings& siblings,
+                               const BundleReplacer::Check& check, QString& reason)
 {
-    using Result = BundleReplacer::Result;
-    const QByteArray copy = siblings.reserveName();
-    if (copy.isEmpty()) {
-        return refusesChanges(errno) ? Result::OldNotRemovable : Result::CopyFailed;
+    using Outcome = BundleReplacer::Outcome;
+    const Result<QByteArray> reserved = siblings.reserveName();
+    if (!reserved) {
+        return refusesChanges(errno) ? Outcome::OldNotRemovable : Outcome::CopyFailed;
     }
+    const QByteArray& copy = reserved.value();
     // A failed copy takes its partial tree away itself.
     if (!FileManager::defaultManager().copyItem(source, QFile::decodeName(copy))) {
-        return Result::CopyFailed;
+        return Outcome::CopyFailed;
     }
     // The copy is what goes in place, so the copy is what is checked: the source may change meanwhile.
     if (check) {
-        if (const std::optional<QString> refusal = check(QFile::decodeName(copy))) {
+        if (const Result<> accepted = check(QFile::decodeName(copy)); !accepted) {
             removeQuietly(copy);
-            if (reason) {
-                *reason = *refusal;
-            }
-            return Result::Refused;
+            reason = accepted.error();
+            return Outcome::Refused;
         }
     }
     // The copy's contents must reach the disk before its name does, or a power cut could leave empty files in place.
@@ -53,38 +53,40 @@ BundleReplacer::Result swapIn(const QString& source, const QByteArray& destinati
         siblings.sync();
         // The hidden name now holds the old bundle.
         removeQuietly(copy);
-        return Result::Replaced;
+        return Outcome::Replaced;
     }
     if (TestHooks::exchangeEnabled && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
         removeQuietly(copy);
-        return Result::OldNotRemovable;
+        return Outcome::OldNotRemovable;
     }
     // This file system has no swap: old aside, new in place, old back if that fails. Only here is there a moment
     // without a bundle at the destination.
-    const QByteArray aside = siblings.reserveName();
-    if (aside.isEmpty() || ::rename(destination.constData(), aside.constData()) != 0) {
+    const Result<QByteArray> aside = siblings.reserveName();
+    if (!aside || ::rename(destination.constData(), aside->constData()) != 0) {
         removeQuietly(copy);
-        return Result::OldNotRemovable;
+        return Outcome::OldNotRemovable;
     }
     if (::rename(copy.constData(), destination.constData()) != 0) {
-        ::rename(aside.constData(), destination.constData());
+        ::rename(aside->constData(), destination.constData());
         removeQuietly(copy);
-        return Result::CopyFailed;
+        return Outcome::CopyFailed;
     }
     siblings.sync();
-    removeQuietly(aside);
-    return Result::Replaced;
+    removeQuietly(*aside);
+    return Outcome::Replaced;
 }
 
 } // namespace
 
-BundleReplacer::Result BundleReplacer::replace(const QString& source, const QString& destination, const Check& check,
-                                               QString* reason)
+BundleReplacer::Replacement BundleReplacer::replace(const QString& source, const QString& destination,
+                                                    const Check& check)
 {
     struct stat st;
     if (destination.isEmpty() || ::lstat(QFile::encodeName(destination).constData(), &st) != 0) {
-        return Result::OldNotRemovable;
+        return {Outcome::OldNotRemovable, QString()};
     }
     const HiddenSiblings siblings(destination, "replace");
-    return swapIn(source, QFile::encodeName(destination), siblings, check, reason);
+    QString reason;
+    const Outcome outcome = swapIn(source, QFile::encodeName(destination), siblings, check, reason);
+    return {outcome, reason};
 }

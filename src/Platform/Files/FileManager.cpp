@@ -26,13 +26,6 @@ QByteArray native(const QString& path)
     return QFile::encodeName(path);
 }
 
-void setError(QString* error, const QString& text)
-{
-    if (error) {
-        *error = text;
-    }
-}
-
 QString errnoText(const QString& what, const QString& path, int code)
 {
     return QStringLiteral("%1 \"%2\": %3").arg(what, path, QString::fromLocal8Bit(strerror(code)));
@@ -253,87 +246,78 @@ bool FileManager::fileExists(const QString& path) const
     return !path.isEmpty() && ::stat(native(path).constData(), &st) == 0;
 }
 
-bool FileManager::createDirectory(const QString& path, bool withIntermediates, std::optional<mode_t> mode,
-                                  QString* error)
+Result<> FileManager::createDirectory(const QString& path, bool withIntermediates, std::optional<mode_t> mode)
 {
     if (path.isEmpty()) {
-        setError(error, QStringLiteral("no path given"));
-        return false;
+        return Failure{QStringLiteral("no path given")};
     }
     struct stat st;
     const QByteArray nativePath = native(path);
     if (::stat(nativePath.constData(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) {
-            return true;
+            return {};
         }
-        setError(error, errnoText(QStringLiteral("cannot create folder"), path, EEXIST));
-        return false;
+        return Failure{errnoText(QStringLiteral("cannot create folder"), path, EEXIST)};
     }
     if (withIntermediates) {
         const QString parent = Paths::deletingLastPathComponent(path);
-        if (!parent.isEmpty() && parent != path && !createDirectory(parent, true, mode, error)) {
-            return false;
+        if (!parent.isEmpty() && parent != path) {
+            if (Result<> made = createDirectory(parent, true, mode); !made) {
+                return made;
+            }
         }
     }
     if (::mkdir(nativePath.constData(), mode.value_or(0777)) != 0) {
         // Another process may have made it meanwhile; its bits are not ours to change.
         if (errno != EEXIST) {
-            setError(error, errnoText(QStringLiteral("cannot create folder"), path, errno));
-            return false;
+            return Failure{errnoText(QStringLiteral("cannot create folder"), path, errno)};
         }
     } else if (mode && ::chmod(nativePath.constData(), *mode) != 0) {
         // mkdir honours the umask; an explicit mode is meant as given.
-        setError(error, errnoText(QStringLiteral("cannot set permissions of"), path, errno));
-        return false;
+        return Failure{errnoText(QStringLiteral("cannot set permissions of"), path, errno)};
     }
     if (::stat(nativePath.constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
-        return true;
+        return {};
     }
-    setError(error, errnoText(QStringLiteral("cannot create folder"), path, EEXIST));
-    return false;
+    return Failure{errnoText(QStringLiteral("cannot create folder"), path, EEXIST)};
 }
 
-bool FileManager::copyItem(const QString& source, const QString& destination, QString* error)
+Result<> FileManager::copyItem(const QString& source, const QString& destination)
 {
     if (!fileExists(source)) {
-        setError(error, errnoText(QStringLiteral("cannot copy"), source, ENOENT));
-        return false;
+        return Failure{errnoText(QStringLiteral("cannot copy"), source, ENOENT)};
     }
     if (isInsideFolder(source, destination)) {
-        setError(error, QStringLiteral("\"%1\" couldn't be copied to \"%2\" because it is a folder that would contain "
-                                       "itself.")
-                            .arg(Paths::lastPathComponent(source), Paths::deletingLastPathComponent(destination)));
-        return false;
+        return Failure{QStringLiteral("\"%1\" couldn't be copied to \"%2\" because it is a folder that would contain "
+                                      "itself.")
+                           .arg(Paths::lastPathComponent(source), Paths::deletingLastPathComponent(destination))};
     }
     int code = 0;
     bool created = false;
     if (copyTree(native(source), native(destination), code, created)) {
-        return true;
+        return {};
     }
     if (!created && code == EEXIST) {
         // Even a dangling link is in the way: a copy never replaces what was there.
-        setError(error, QStringLiteral("\"%1\" couldn't be copied to \"%2\" because an item with the same name "
-                                       "already exists.")
-                            .arg(Paths::lastPathComponent(source), Paths::deletingLastPathComponent(destination)));
-        return false;
+        return Failure{QStringLiteral("\"%1\" couldn't be copied to \"%2\" because an item with the same name "
+                                      "already exists.")
+                           .arg(Paths::lastPathComponent(source), Paths::deletingLastPathComponent(destination))};
     }
     // Only what this call created is taken away again.
     if (created) {
         int ignored = 0;
         removeTree(native(destination), ignored);
     }
-    setError(error, errnoText(QStringLiteral("cannot copy to"), destination, code));
-    return false;
+    return Failure{errnoText(QStringLiteral("cannot copy to"), destination, code)};
 }
 
-bool FileManager::replaceItemWithCopy(const QString& source, const QString& destination, mode_t mode, QString* error)
+Result<> FileManager::replaceItemWithCopy(const QString& source, const QString& destination, mode_t mode)
 {
     const QString folder = Paths::deletingLastPathComponent(destination);
     QByteArray temp = native(Paths::appendingPathComponent(folder, QStringLiteral(".copy-XXXXXX")));
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
-        setError(error, errnoText(QStringLiteral("cannot create a file in"), folder, errno));
-        return false;
+        return Failure{errnoText(QStringLiteral("cannot create a file in"), folder, errno)};
     }
     ::close(fd);
     ::unlink(temp.constData());
@@ -341,26 +325,23 @@ bool FileManager::replaceItemWithCopy(const QString& source, const QString& dest
     bool created = false;
     if (!copyFileContents(native(source), temp, mode, code, created)) {
         ::unlink(temp.constData());
-        setError(error, errnoText(QStringLiteral("cannot copy"), source, code));
-        return false;
+        return Failure{errnoText(QStringLiteral("cannot copy"), source, code)};
     }
     if (::rename(temp.constData(), native(destination).constData()) != 0) {
         code = errno;
         ::unlink(temp.constData());
-        setError(error, errnoText(QStringLiteral("cannot replace"), destination, code));
-        return false;
+        return Failure{errnoText(QStringLiteral("cannot replace"), destination, code)};
     }
-    return true;
+    return {};
 }
 
-bool FileManager::removeItem(const QString& path, QString* error)
+Result<> FileManager::removeItem(const QString& path)
 {
     int code = 0;
     if (path.isEmpty() || !removeTree(native(path), code)) {
-        setError(error, errnoText(QStringLiteral("cannot remove"), path, path.isEmpty() ? ENOENT : code));
-        return false;
+        return Failure{errnoText(QStringLiteral("cannot remove"), path, path.isEmpty() ? ENOENT : code)};
     }
-    return true;
+    return {};
 }
 
 quint64 FileManager::fileSize(const QString& path) const
@@ -372,13 +353,17 @@ quint64 FileManager::fileSize(const QString& path) const
     return static_cast<quint64>(st.st_size);
 }
 
-bool FileManager::truncateFile(const QString& path)
+Result<> FileManager::truncateFile(const QString& path)
 {
     const int fd = ::open(native(path).constData(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
-        return false;
+        return Failure{errnoText(QStringLiteral("cannot open"), path, errno)};
     }
     const bool ok = ::ftruncate(fd, 0) == 0;
+    const int code = errno;
     ::close(fd);
-    return ok;
+    if (!ok) {
+        return Failure{errnoText(QStringLiteral("cannot truncate"), path, code)};
+    }
+    return {};
 }

@@ -1,36 +1,35 @@
 #include "Platform/Files/FileWriter.h"
 
-#include <QFile>
+#include <QSaveFile>
 
+#include <string.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <stdlib.h>
 
-bool FileWriter::createFileAtPath(const QString& path, const QByteArray& contents, mode_t mode)
+Result<> FileWriter::createFileAtPath(const QString& path, const QByteArray& contents, mode_t mode)
 {
     if (path.isEmpty()) {
-        return false;
+        return Failure{QStringLiteral("no path given")};
     }
-    QByteArray temp = QFile::encodeName(path + QStringLiteral(".new-XXXXXX"));
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return Failure{QStringLiteral("cannot create \"%1\": %2").arg(path, file.errorString())};
     }
-    bool ok = ::fchmod(fd, mode & 07777) == 0;
-    for (qsizetype done = 0; ok && done < contents.size();) {
-        const ssize_t put = ::write(fd, contents.constData() + done, static_cast<size_t>(contents.size() - done));
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        ok = put > 0;
-        done += put > 0 ? put : 0;
+    // The mode goes on the new file before its name does, so the file at path never has other bits.
+    if (::fchmod(file.handle(), mode & 07777) != 0) {
+        const QString reason =
+            QStringLiteral("cannot set permissions of \"%1\": %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
+        file.cancelWriting();
+        return Failure{reason};
     }
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.constData(), QFile::encodeName(path).constData()) == 0;
-    if (!ok) {
-        ::unlink(temp.constData());
+    if (file.write(contents) != contents.size()) {
+        const QString reason = QStringLiteral("cannot write \"%1\": %2").arg(path, file.errorString());
+        file.cancelWriting();
+        return Failure{reason};
     }
-    return ok;
+    if (!file.commit()) {
+        return Failure{QStringLiteral("cannot write \"%1\": %2").arg(path, file.errorString())};
+    }
+    return {};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Log/Result.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -10,6 +12,6 @@ class FileWriter
 {
 public:
     // Writes contents to a new file beside path and renames it into place, so the file at path is either the old
-    // one or the whole new one; mode applies to the new file. False when any step fails; nothing is left behind.
-    static bool createFileAtPath(const QString& path, const QByteArray& contents, mode_t mode);
+    // one or the whole new one; mode applies to the new file. Nothing is left behind when any step fails.
+    static Result<> createFileAtPath(const QString& path, const QByteArray& contents, mode_t mode);
 };

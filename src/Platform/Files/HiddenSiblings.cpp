@@ -7,6 +7,7 @@
 #include <QList>
 
 #include <fcntl.h>
+#include <string.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -38,7 +39,8 @@ void removeLeftovers(const QByteArray& folder, const QByteArray& prefix, const Q
     }
     ::closedir(dir);
     for (const QByteArray& path : found) {
-        FileManager::defaultManager().removeItem(QFile::decodeName(path));
+        // Best effort: what cannot go now is tried again by the next clearing.
+        static_cast<void>(FileManager::defaultManager().removeItem(QFile::decodeName(path)));
     }
 }
 
@@ -86,20 +88,27 @@ QByteArray HiddenSiblings::folder() const
     return m_folder;
 }
 
-QByteArray HiddenSiblings::reserveName() const
+Result<QByteArray> HiddenSiblings::reserveName() const
 {
-    QByteArray path = makeFolder();
+    Result<QByteArray> path = makeFolder();
     // Only the name is wanted: whatever goes there makes its own entry.
-    if (!path.isEmpty()) {
-        ::rmdir(path.constData());
+    if (path) {
+        ::rmdir(path->constData());
     }
     return path;
 }
 
-QByteArray HiddenSiblings::makeFolder() const
+Result<QByteArray> HiddenSiblings::makeFolder() const
 {
     QByteArray path = m_folder + '/' + m_prefix + QByteArray(uniqueLength, 'X');
-    return ::mkdtemp(path.data()) ? path : QByteArray();
+    if (::mkdtemp(path.data())) {
+        return path;
+    }
+    const int code = errno;
+    Failure failure{QStringLiteral("cannot make a folder in \"%1\": %2")
+                        .arg(QFile::decodeName(m_folder), QString::fromLocal8Bit(strerror(code)))};
+    errno = code;
+    return failure;
 }
 
 void HiddenSiblings::sync() const

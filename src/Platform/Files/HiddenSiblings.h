@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Log/Result.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -18,10 +20,11 @@ public:
 
     // The folder that holds path, as the system names it.
     QByteArray folder() const;
-    // A fresh hidden name in the folder with nothing there; empty when nothing can be made there (errno says why).
-    QByteArray reserveName() const;
-    // A fresh hidden folder, owner only; empty when it cannot be made (errno says why).
-    QByteArray makeFolder() const;
+    // A fresh hidden name in the folder with nothing there; on failure errno still says why, for callers that
+    // tell a folder that takes no changes from other trouble.
+    Result<QByteArray> reserveName() const;
+    // A fresh hidden folder, owner only; on failure errno still says why.
+    Result<QByteArray> makeFolder() const;
     // Makes everything written so far durable, so a name never reaches the disk before its contents.
     void sync() const;
 

@@ -6,6 +6,6 @@
 class SystemRoot
 {
 public:
-    // The real path of a fixed system location such as "/usr/bin/hdiutil"; unchanged when no root is set.
+    // The real path of a fixed system location such as "/etc/os-release"; unchanged when no root is set.
     static QString path(const QString& fixedLocation);
 };

@@ -8,9 +8,9 @@
 class SystemVersion
 {
 public:
-    // Nothing when it cannot be read.
+    // Absent when it cannot be read: an unknown value, which the log shows as such, not a failure.
     static OptionalString productName();
-    // Nothing when it cannot be read.
+    // Absent when it cannot be read, as productName.
     static OptionalString productVersion();
 
 private:

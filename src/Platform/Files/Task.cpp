@@ -66,15 +66,16 @@ void Task::waitUntilExit()
     serveUntilExit(std::chrono::milliseconds::zero());
 }
 
-bool Task::waitUntilExit(std::chrono::milliseconds bound)
+Result<> Task::waitUntilExit(std::chrono::milliseconds bound)
 {
     m_timedOut = false;
     serveUntilExit(std::max(bound, std::chrono::milliseconds(1)));
     if (m_process && !m_failedToStart && m_process->state() != QProcess::NotRunning) {
         m_timedOut = true;
         stop();
+        return Failure{QStringLiteral("%1 did not exit in time and was stopped").arg(m_launchPath)};
     }
-    return !m_timedOut;
+    return {};
 }
 
 void Task::serveUntilExit(std::chrono::milliseconds bound)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Log/Result.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -26,8 +28,8 @@ public:
     // and download callbacks run during the wait.
     void waitUntilExit();
     // The same wait for at most bound. A program still running then is stopped (SIGTERM, then SIGKILL after a
-    // short grace) and false is returned; true when it exited (or failed to start) in time.
-    bool waitUntilExit(std::chrono::milliseconds bound);
+    // short grace) and the wait fails; it succeeds when the program exited (or failed to start) in time.
+    Result<> waitUntilExit(std::chrono::milliseconds bound);
     // Whether the last bounded wait ran out.
     bool timedOut() const { return m_timedOut; }
     // The exit status, or the signal number that ended the program; throws PlatformException when it never ran

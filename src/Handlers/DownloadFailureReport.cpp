@@ -1,0 +1,11 @@
+#include "Handlers/DownloadFailureReport.h"
+
+#include "Platform/App/NotificationCenter.h"
+#include "Platform/Log/Log.h"
+
+void DownloadFailureReport::post(const char* fullName, const DownloadError& error, const void* downloader)
+{
+    Log::write("%s : Download failed! Error - %@ %@ ", fullName, error.localizedDescription, error.failingUrlString);
+    Log::write("%s : Download failed! Whole Error - %@", fullName, error.description());
+    NotificationCenter::defaultCenter().post(QStringLiteral("RetryDMGDownloadig"), downloader);
+}
