@@ -18,7 +18,7 @@ public:
     // Chooses the URL (the content network's, else the service's), builds the request and starts the download.
     void startDownLoadingOrvoMacDmg();
     void downloadDidBegin(UrlDownload* download) override;
-    void downloadDidFail(UrlDownload* download, const DownloadError& error) override;
+    void downloadDidFail(UrlDownload* download, const UrlError& error) override;
     void downloadDidFinish(UrlDownload* download) override;
     void downloadDidReceiveResponse(UrlDownload* download, qint64 expectedLength) override;
     void downloadDidReceiveData(UrlDownload* download, qint64 bytesReceived) override;
@@ -51,9 +51,9 @@ public:
     static bool clearMountPoint(const QString& volume);
     // What both disk-image downloaders do on a failed download: the two failure lines under fullName, then
     // "RetryDMGDownloadig" with downloader as the notification's object.
-    static void reportDownloadFailure(const char* fullName, const DownloadError& error, const void* downloader);
+    static void reportDownloadFailure(const char* fullName, const UrlError& error, const void* downloader);
     // The customer's words for a failed download: what happened and what to do.
-    static QString messageForError(const DownloadError& error);
+    static QString messageForError(const UrlError& error);
 
 private:
     // The launch of the installed agent and the rest of copyAppFileAndLaunch after it.
