@@ -6,7 +6,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <mutex>
 
 namespace {
 
@@ -46,10 +45,18 @@ CurlTransfer::~CurlTransfer()
     curl_slist_free_all(m_headers);
 }
 
+bool CurlTransfer::fetches(const std::optional<QUrl>& url)
+{
+    return url && url->isValid() && url->scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+}
+
 Result<std::unique_ptr<CurlTransfer>> CurlTransfer::make(const QUrl& url, const Limits& limits)
 {
-    static std::once_flag curlReady;
-    std::call_once(curlReady, [] { static_cast<void>(curl_global_init(CURL_GLOBAL_DEFAULT)); });
+    static const CURLcode curlReady = curl_global_init(CURL_GLOBAL_DEFAULT);
+    if (curlReady != CURLE_OK) {
+        return Failure{
+            QStringLiteral("libcurl could not start: %1").arg(QString::fromUtf8(curl_easy_strerror(curlReady)))};
+    }
     std::unique_ptr<CurlTransfer> transfer(new CurlTransfer);
     transfer->m_easy = curl_easy_init();
     transfer->m_multi = curl_multi_init();
@@ -70,7 +77,7 @@ Result<> CurlTransfer::setShared(const QUrl& url, const Limits& limits)
         // A location libcurl cannot take is the transfer's own failure, reported as any other.
         m_refusal = CURLE_URL_MALFORMAT;
     }
-    // The plugin launches what it downloads: a location anyone on the path could answer for is not fetched.
+    // A location anyone on the path could answer for is not fetched, nor redirected to.
     if (!set(easy, CURLOPT_PROTOCOLS_STR, "https") || !set(easy, CURLOPT_REDIR_PROTOCOLS_STR, "https") ||
         !set(easy, CURLOPT_FOLLOWLOCATION, 1L) || !set(easy, CURLOPT_MAXREDIRS, maximumRedirects) ||
         !set(easy, CURLOPT_NOSIGNAL, 1L)) {
@@ -203,11 +210,6 @@ long CurlTransfer::status() const
         return 0;
     }
     return status;
-}
-
-QByteArray CurlTransfer::url() const
-{
-    return m_url;
 }
 
 int CurlTransfer::socketCallback(CURL* /*easy*/, curl_socket_t socket, int what, void* self, void* /*socketData*/)

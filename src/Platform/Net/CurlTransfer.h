@@ -46,6 +46,8 @@ public:
     // Redirects are followed this often at the most.
     static constexpr long maximumRedirects = 16;
 
+    // Whether url names a location a transfer fetches: https only, as the plugin launches what it downloads.
+    static bool fetches(const std::optional<QUrl>& url);
     // A transfer of url, https only and redirected only to https, with the process's TLS trust and limits; not yet
     // started. Fails when libcurl cannot make it or refuses one of its options.
     static Result<std::unique_ptr<CurlTransfer>> make(const QUrl& url, const Limits& limits);
@@ -76,8 +78,6 @@ public:
     std::optional<CURLcode> result() const;
     // The HTTP status of the last reply; 0 when none arrived.
     long status() const;
-    // The URL as it was asked for.
-    QByteArray url() const;
 
 private:
     CurlTransfer();

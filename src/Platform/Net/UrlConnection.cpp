@@ -101,7 +101,7 @@ void releaseHeldCallbacks()
 UrlResponse UrlConnection::sendSynchronousRequest(const std::optional<QUrl>& url)
 {
     UrlResponse response;
-    if (!url || !url->isValid() || url->scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) != 0) {
+    if (!CurlTransfer::fetches(url)) {
         response.error = UrlError{UrlErrorCode::UnsupportedUrl, QStringLiteral("unsupported URL"), {}, 0};
         return response;
     }

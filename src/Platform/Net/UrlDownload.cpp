@@ -37,8 +37,7 @@ Result<> UrlDownload::initWithRequest(const UrlRequest& request, UrlDownloadDele
     m_beginDelivered = true;
     const std::optional<QUrl> url = request.url();
     m_failingUrl = url ? QString::fromUtf8(url->toEncoded()) : QStringLiteral("(null)");
-    // The plugin launches what it downloads: a location anyone on the path could answer for is not fetched.
-    if (!url || !url->isValid() || url->scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) != 0) {
+    if (!CurlTransfer::fetches(url)) {
         fail(urlError(UrlErrorCode::UnsupportedUrl, QStringLiteral("unsupported URL"), m_failingUrl));
         return {};
     }
@@ -103,11 +102,7 @@ void UrlDownload::cancel()
 {
     m_transfer.reset();
     m_ended = true;
-    if (m_keepsPartialFile) {
-        m_file.keep();
-    } else {
-        m_file.remove();
-    }
+    releaseFile();
 }
 
 void UrlDownload::setKeepsPartialFile(bool keeps)
@@ -229,17 +224,22 @@ void UrlDownload::fail(const UrlError& error)
 {
     dropTransfer();
     m_ended = true;
-    if (m_keepsPartialFile) {
-        m_file.keep();
-    } else {
-        m_file.remove();
-    }
+    releaseFile();
     UrlConnection::postOutsideWaits(this, [this, error] {
         deliverBegin();
         if (m_delegate) {
             m_delegate->downloadDidFail(this, error);
         }
     });
+}
+
+void UrlDownload::releaseFile()
+{
+    if (m_keepsPartialFile) {
+        m_file.keep();
+    } else {
+        m_file.remove();
+    }
 }
 
 void UrlDownload::dropTransfer()

@@ -55,6 +55,8 @@ private:
     void finishTransfer(int curlCode);
     void fail(const UrlError& error);
     void deliverBegin();
+    // Keeps or removes the partial file, as set.
+    void releaseFile();
     // Ends the transfer; from inside its own callbacks it goes once the event loop is back.
     void dropTransfer();
 
