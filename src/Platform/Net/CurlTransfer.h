@@ -63,14 +63,13 @@ public:
     void onActivity(std::function<void()> handler);
     // Runs after each step of the transfer, once libcurl has done what the event asked of it.
     void onStep(std::function<void()> handler);
-    // Runs from the event loop once the transfer has ended, never inside a notifier's signal, so the handler may
-    // destroy the transfer.
+    // Runs from the event loop once the transfer has ended, never inside libcurl or a notifier's signal.
     void onDone(DoneHandler handler);
     // The request method, when it is not GET.
     Result<> setMethod(const QString& method);
     // Sends the request headers with the request.
     Result<> setHeaders(const QList<QPair<QString, QString>>& headers);
-    // Asks for the bytes from offset on (0: the whole body) and starts the transfer over; also before start().
+    // Asks for the bytes from offset on (0: the whole body); a transfer already started starts over.
     Result<> requestFrom(qint64 offset);
     // Starts the transfer; it goes on as the event loop runs.
     Result<> start();

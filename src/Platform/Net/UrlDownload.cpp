@@ -34,6 +34,7 @@ Result<> UrlDownload::initWithRequest(const UrlRequest& request, UrlDownloadDele
     }
     m_delegate = delegate;
     m_request = std::make_unique<UrlRequest>(request);
+    m_ended = false;
     m_beginDelivered = true;
     const std::optional<QUrl> url = request.url();
     m_failingUrl = url ? QString::fromUtf8(url->toEncoded()) : QStringLiteral("(null)");
@@ -67,6 +68,8 @@ Result<> UrlDownload::initWithRequest(const UrlRequest& request, UrlDownloadDele
     }
     if (!ready) {
         fail(urlError(UrlErrorCode::Unknown, QStringLiteral("unknown error"), m_failingUrl));
+        // Nothing was made, so a later call may try again.
+        m_request.reset();
         return ready;
     }
     return {};

@@ -26,8 +26,8 @@ public:
     ~UrlDownload() override;
 
     // Starts the download of request now and reports to delegate from the event loop. Fails when a download was
-    // made already (that one goes on undisturbed) or when none could be set up, which the delegate is told as well;
-    // a URL that cannot be fetched is reported through the failure callback only.
+    // made already (that one goes on undisturbed) or when none could be set up, which the delegate is told as well
+    // and a later call may try again; a URL that cannot be fetched is reported through the failure callback only.
     Result<> initWithRequest(const UrlRequest& request, UrlDownloadDelegate* delegate);
     // Where the body goes; set it right after initWithRequest. Without allowOverwrite an existing file there
     // makes the download fail; a file that cannot be made beside it is reported as a failure. Does nothing when no
