@@ -1,14 +1,10 @@
 #include "Handlers/ApiHandler.h"
 #include "Objects/SessionDetails.h"
-#include "Platform/Net/Tls.h"
 #include "Platform/Net/UrlConnection.h"
-#include "Platform/Net/UrlDownload.h"
-#include "Platform/Net/UrlDownloadDelegate.h"
 #include "TestSupport.h"
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 using namespace std::chrono_literals;
@@ -20,17 +16,6 @@ QByteArray routeWithBody(const char* route, const QByteArray& body)
     QJsonObject options{{QStringLiteral("body"), QString::fromUtf8(body)}};
     return QJsonDocument(QJsonObject{{QString::fromLatin1(route), options}}).toJson();
 }
-
-// Records what a download reports, marking a report that came while the update check was still waiting.
-struct DownloadReports : UrlDownloadDelegate
-{
-    const bool* checkReturned = nullptr;
-    QStringList events;
-    void note(const QString& event) { events << event + QLatin1String(*checkReturned ? "" : " during the check"); }
-    void downloadDidBegin(UrlDownload*) override { note(QStringLiteral("begin")); }
-    void downloadDidFail(UrlDownload*, const DownloadError& error) override { note(error.description()); }
-    void downloadDidFinish(UrlDownload*) override { note(QStringLiteral("finish")); }
-};
 
 } // namespace
 
@@ -55,9 +40,6 @@ private slots:
     void mainServiceHostWhenNoneWasGiven_data();
     void mainServiceHostWhenNoneWasGiven();
     void redirects();
-    void trustFromEnvironment_data();
-    void trustFromEnvironment();
-    void downloadReportsWaitForTheCheck();
 
 private:
     QTemporaryDir m_dir;
@@ -429,84 +411,6 @@ void TestApiHandler::redirects()
     QVERIFY(!ApiHandler::getInstance()->pluginUpdateCheckApi());
     QVERIFY(!SessionDetails::getInstance()->cxPluginDownloadUrl());
     QVERIFY(capture.text().contains(QStringLiteral("Status code : 0")));
-}
-
-void TestApiHandler::trustFromEnvironment_data()
-{
-    // Paths in the test folder; an empty one leaves the variable unset.
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<bool>("trusted");
-    QTest::addColumn<bool>("reported");
-    QTest::newRow("file of the service's authority") << "trusted/ca.pem"
-                                                     << "" << true << false;
-    QTest::newRow("file of another authority") << "untrusted/ca.pem"
-                                               << "" << false << false;
-    QTest::newRow("file missing") << "missing.pem"
-                                  << "" << false << true;
-    QTest::newRow("folder of the service's authority") << ""
-                                                       << "hashed-trusted" << true << false;
-    QTest::newRow("folder of another authority") << ""
-                                                 << "hashed-untrusted" << false << false;
-}
-
-void TestApiHandler::trustFromEnvironment()
-{
-    QFETCH(QString, file);
-    QFETCH(QString, folder);
-    QFETCH(bool, trusted);
-    QFETCH(bool, reported);
-    for (const QString& name : {QStringLiteral("trusted"), QStringLiteral("untrusted")}) {
-        const QString hashed = m_dir.filePath(QStringLiteral("hashed-") + name);
-        if (!QDir(hashed).exists()) {
-            QVERIFY(QDir().mkpath(hashed));
-            QVERIFY(QFile::copy(m_dir.filePath(name + QStringLiteral("/ca.pem")), hashed + QStringLiteral("/ca.pem")));
-            QCOMPARE(QProcess::execute(QStringLiteral("openssl"), {QStringLiteral("rehash"), hashed}), 0);
-        }
-    }
-    const auto setPath = [this](const char* name, const QString& path) {
-        if (path.isEmpty()) {
-            qunsetenv(name);
-        } else {
-            qputenv(name, m_dir.filePath(path).toLocal8Bit());
-        }
-    };
-    setPath("SSL_CERT_FILE", file);
-    setPath("SSL_CERT_DIR", folder);
-    LogCapture capture;
-    Tls::reportUnreadableTrust();
-    const UrlResponse response = UrlConnection::sendSynchronousRequest(
-        QUrl(QStringLiteral("https://%1/api/v1/customer_plugin/check_update").arg(m_service.host())));
-    const QString log = capture.text();
-    setPath("SSL_CERT_FILE", QStringLiteral("trusted/ca.pem"));
-    setPath("SSL_CERT_DIR", QString());
-    QCOMPARE(response.statusCode, trusted ? 200L : 0L);
-    QCOMPARE(response.error ? response.error->code : 0, trusted ? 0 : -1200);
-    QCOMPARE(log.contains(QStringLiteral("cannot be read: no HTTPS server will be trusted")), reported);
-}
-
-void TestApiHandler::downloadReportsWaitForTheCheck()
-{
-    const QString source = m_dir.filePath(QStringLiteral("small.bin"));
-    QFile file(source);
-    const QByteArray body(qsizetype{64} * 1024, 'x');
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(body) == body.size());
-    file.close();
-    m_service.configure(
-        QJsonDocument(QJsonObject{{QStringLiteral("agent"), QJsonObject{{QStringLiteral("delay_ms"), 1000}}},
-                                  {QStringLiteral("files"), QJsonObject{{QStringLiteral("/small.bin"), source}}}})
-            .toJson());
-    bool checkReturned = false;
-    DownloadReports reports;
-    reports.checkReturned = &checkReturned;
-    UrlDownload download;
-    // Its first report is already posted when the check starts to wait, as a blocking call would find it.
-    QVERIFY(download.initWithRequest(
-        UrlRequest(QUrl(QStringLiteral("https://%1/small.bin").arg(m_service.host())), 0, 10s), &reports));
-    download.setDestination(m_dir.filePath(QStringLiteral("fetched.bin")), true);
-    QVERIFY(ApiHandler::getInstance()->agentCheckUpdate());
-    checkReturned = true;
-    QTRY_COMPARE(reports.events, (QStringList{QStringLiteral("begin"), QStringLiteral("finish")}));
 }
 
 QTEST_MAIN(TestApiHandler)

@@ -4,7 +4,7 @@
 
 void DownloadProbe::downloadDidBegin(UrlDownload* /*download*/) {}
 
-void DownloadProbe::downloadDidFail(UrlDownload* /*download*/, const DownloadError& error)
+void DownloadProbe::downloadDidFail(UrlDownload* /*download*/, const UrlError& error)
 {
     m_failure = error.description();
     QCoreApplication::exit(1);

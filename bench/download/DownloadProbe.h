@@ -9,7 +9,7 @@ class DownloadProbe : public UrlDownloadDelegate
 {
 public:
     void downloadDidBegin(UrlDownload* download) override;
-    void downloadDidFail(UrlDownload* download, const DownloadError& error) override;
+    void downloadDidFail(UrlDownload* download, const UrlError& error) override;
     void downloadDidFinish(UrlDownload* download) override;
 
     bool finished() const;

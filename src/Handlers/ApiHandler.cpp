@@ -15,13 +15,12 @@ namespace {
 
 ApiHandler* apiObj = nullptr;
 QMutex classLock;
-const std::vector<JsonValue::Member> noMembers;
 
 // A key looked up in a value that must be an object: absent stays absent, any other kind raises.
-const JsonValue* valueForKey(const JsonValue* container, const QString& key)
+std::optional<JsonValue> valueForKey(const std::optional<JsonValue>& container, const QString& key)
 {
     if (!container) {
-        return nullptr;
+        return std::nullopt;
     }
     if (!container->isObject()) {
         throw PlatformException(QStringLiteral("NSUnknownKeyException"),
@@ -30,9 +29,19 @@ const JsonValue* valueForKey(const JsonValue* container, const QString& key)
     return container->member(key);
 }
 
-QString describe(const JsonValue* value)
+QString describe(const std::optional<JsonValue>& value)
 {
     return value ? value->description() : QStringLiteral("(null)");
+}
+
+// A reply that is not a JSON document counts as an absent value: the checks treat both alike.
+std::optional<JsonValue> parsed(const QByteArray& body)
+{
+    Result<JsonValue> reply = JsonValue::parse(body);
+    if (!reply) {
+        return std::nullopt;
+    }
+    return std::move(reply).value();
 }
 
 QString describe(const std::optional<QUrl>& url)
@@ -95,15 +104,15 @@ bool ApiHandler::handleAgentReplyBody(const QByteArray& body)
 {
     const char* fullName = "-[ApiHandler agentCheckUpdate]";
     SessionDetails* session = SessionDetails::getInstance();
-    const std::optional<JsonValue> reply = JsonValue::parse(body);
-    const JsonValue* representation = valueForKey(reply ? &*reply : nullptr, QStringLiteral("representation"));
-    const JsonValue* agent = valueForKey(representation, QStringLiteral("AGENT"));
+    const std::optional<JsonValue> reply = parsed(body);
+    const std::optional<JsonValue> representation = valueForKey(reply, QStringLiteral("representation"));
+    const std::optional<JsonValue> agent = valueForKey(representation, QStringLiteral("AGENT"));
     Log::write("%s : Response : %@", fullName, describe(representation));
     if (agent && !agent->isObject()) {
         throw PlatformException(QStringLiteral("NSInvalidArgumentException"),
                                 QStringLiteral("\"AGENT\" is not an object"));
     }
-    for (const auto& [key, value] : agent ? agent->members() : noMembers) {
+    for (const auto& [key, value] : agent ? agent->members() : std::vector<JsonValue::Member>()) {
         if (key == QLatin1String("update_needed")) {
             session->setIsUpdateNeeded(value.truthValue());
         }
@@ -164,14 +173,14 @@ void ApiHandler::handlePluginReplyBody(const QByteArray& body)
 {
     const char* fullName = "-[ApiHandler pluginUpdateCheckApi]";
     SessionDetails* session = SessionDetails::getInstance();
-    const std::optional<JsonValue> reply = JsonValue::parse(body);
-    const JsonValue* representation = valueForKey(reply ? &*reply : nullptr, QStringLiteral("representation"));
-    Log::write("%s response :  %@", fullName, describe(reply ? &*reply : nullptr));
+    const std::optional<JsonValue> reply = parsed(body);
+    const std::optional<JsonValue> representation = valueForKey(reply, QStringLiteral("representation"));
+    Log::write("%s response :  %@", fullName, describe(reply));
     if (representation && !representation->isObject()) {
         throw PlatformException(QStringLiteral("NSInvalidArgumentException"),
                                 QStringLiteral("\"representation\" is not an object"));
     }
-    for (const auto& [key, value] : representation ? representation->members() : noMembers) {
+    for (const auto& [key, value] : representation ? representation->members() : std::vector<JsonValue::Member>()) {
         if (key == QLatin1String("download_url")) {
             // The updater builds a URL from it; a value that is not text cannot name one.
             if (value.kind() == JsonValue::Kind::String) {

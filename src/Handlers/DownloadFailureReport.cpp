@@ -3,7 +3,7 @@
 #include "Platform/App/NotificationCenter.h"
 #include "Platform/Log/Log.h"
 
-void DownloadFailureReport::post(const char* fullName, const DownloadError& error, const void* downloader)
+void DownloadFailureReport::post(const char* fullName, const UrlError& error, const void* downloader)
 {
     Log::write("%s : Download failed! Error - %@ %@ ", fullName, error.localizedDescription, error.failingUrlString);
     Log::write("%s : Download failed! Whole Error - %@", fullName, error.description());

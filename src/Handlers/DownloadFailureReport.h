@@ -1,11 +1,11 @@
 #pragma once
 
-#include "Platform/Net/DownloadError.h"
+#include "Platform/Net/UrlError.h"
 
 // What both disk-image downloaders do on a failed download.
 class DownloadFailureReport
 {
 public:
     // The two failure lines under fullName, then "RetryDMGDownloadig" with downloader as the notification's object.
-    static void post(const char* fullName, const DownloadError& error, const void* downloader);
+    static void post(const char* fullName, const UrlError& error, const void* downloader);
 };

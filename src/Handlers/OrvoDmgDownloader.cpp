@@ -111,7 +111,7 @@ void OrvoDmgDownloader::removePartialImage()
     static_cast<void>(DiskImage::remove(UrlDownload::partialPathFor(imagePath())));
 }
 
-QString OrvoDmgDownloader::messageForError(const DownloadError& error)
+QString OrvoDmgDownloader::messageForError(const UrlError& error)
 {
     if (error.httpStatus != 0) {
         return QStringLiteral("The service could not provide the support app (error %1). Press Retry; if it "
@@ -119,16 +119,16 @@ QString OrvoDmgDownloader::messageForError(const DownloadError& error)
             .arg(error.httpStatus);
     }
     switch (error.code) {
-    case -3000:
-    case -3003:
-    case -3005:
+    case UrlErrorCode::CannotCreateFile:
+    case UrlErrorCode::CannotWriteToFile:
+    case UrlErrorCode::CannotMoveFile:
         return QStringLiteral("The support app could not be saved on this Mac. Free some disk space, then press "
                               "Retry.");
-    case -1001:
+    case UrlErrorCode::TimedOut:
         return QStringLiteral("The download of the support app stalled. Check your internet connection, then press "
                               "Retry.");
-    case -1002:
-    case -1200:
+    case UrlErrorCode::UnsupportedUrl:
+    case UrlErrorCode::SecureConnectionFailed:
         return QStringLiteral("The support app's download location could not be trusted. Press Retry; if it "
                               "happens again, tell your technician.");
     default:
@@ -161,7 +161,8 @@ void OrvoDmgDownloader::startDownLoadingOrvoMacDmg()
         request.setHttpMethod(QStringLiteral("GET"));
         request.setValueForHTTPHeaderField(Log::format("%@ %@", {productName, productVersion}),
                                            QStringLiteral("User-Agent"));
-        const bool made = initWithRequest(request, this);
+        // A download that could not be set up is also reported to downloadDidFail, which offers Retry.
+        const Result<> made = initWithRequest(request, this);
         const QString destination = imagePath();
         if (!made) {
             Log::write("%s : Download failed", fullName);
@@ -179,7 +180,7 @@ void OrvoDmgDownloader::downloadDidBegin(UrlDownload* /*download*/)
     ExceptionGuard::run(fullName, [&] { Log::write("%s : downloadDidstarted", fullName); });
 }
 
-void OrvoDmgDownloader::downloadDidFail(UrlDownload* /*download*/, const DownloadError& error)
+void OrvoDmgDownloader::downloadDidFail(UrlDownload* /*download*/, const UrlError& error)
 {
     const char* fullName = "-[OrvoDmgDownloader download:didFailWithError:]";
     ExceptionGuard::run(fullName, [&] {

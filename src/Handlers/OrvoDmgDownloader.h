@@ -18,7 +18,7 @@ public:
     // Chooses the URL (the content network's, else the service's), builds the request and starts the download.
     void startDownLoadingOrvoMacDmg();
     void downloadDidBegin(UrlDownload* download) override;
-    void downloadDidFail(UrlDownload* download, const DownloadError& error) override;
+    void downloadDidFail(UrlDownload* download, const UrlError& error) override;
     void downloadDidFinish(UrlDownload* download) override;
     void downloadDidReceiveResponse(UrlDownload* download, qint64 expectedLength) override;
     void downloadDidReceiveData(UrlDownload* download, qint64 bytesReceived) override;
@@ -44,7 +44,7 @@ public:
     // Removes the part of the image a failed download kept for resuming, when there is one.
     static void removePartialImage();
     // The customer's words for a failed download: what happened and what to do.
-    static QString messageForError(const DownloadError& error);
+    static QString messageForError(const UrlError& error);
 
 private:
     // The launch of the installed agent and the rest of copyAppFileAndLaunch after it.

@@ -74,7 +74,7 @@ void OrvoPluginUpdater::downloadorvoPlugindmg()
                    url ? QString::fromUtf8(url->toEncoded()) : QStringLiteral("(null)"));
         UrlRequest request(url, 0, downloadIdleTimeout);
         request.setHttpMethod(QStringLiteral("GET"));
-        const bool made = initWithRequest(request, this);
+        const Result<> made = initWithRequest(request, this);
         const QString destination = Paths::appendingPathComponent(folder, QStringLiteral("OrvoPlugin.dmg//"));
         if (!made) {
             Log::write("%s : Download failed", fullName);
@@ -92,7 +92,7 @@ void OrvoPluginUpdater::downloadDidBegin(UrlDownload* /*download*/)
     ExceptionGuard::run(fullName, [&] { Log::write("%s : downloadDidstarted", fullName); });
 }
 
-void OrvoPluginUpdater::downloadDidFail(UrlDownload* /*download*/, const DownloadError& error)
+void OrvoPluginUpdater::downloadDidFail(UrlDownload* /*download*/, const UrlError& error)
 {
     const char* fullName = "-[OrvoPluginUpdater download:didFailWithError:]";
     ExceptionGuard::run(fullName, [&] { DownloadFailureReport::post(fullName, error, this); });

@@ -23,7 +23,7 @@ public:
     // starts the download.
     void downloadorvoPlugindmg();
     void downloadDidBegin(UrlDownload* download) override;
-    void downloadDidFail(UrlDownload* download, const DownloadError& error) override;
+    void downloadDidFail(UrlDownload* download, const UrlError& error) override;
     void downloadDidFinish(UrlDownload* download) override;
 
     // Attaches the downloaded image, after detaching a volume an earlier run left at its mount point, then stages its

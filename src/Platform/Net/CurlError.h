@@ -1,13 +1,11 @@
 #pragma once
 
-#include <QString>
+#include "Platform/Net/UrlError.h"
 
-#include <utility>
-
-// The URL error, code and description, that a libcurl result stands for; one table for checks and downloads alike.
+// The URL error that a libcurl result stands for; one table for checks and downloads alike.
 class CurlError
 {
 public:
-    // For a transfer that ended with curlCode (not CURLE_OK).
-    static std::pair<int, QString> urlError(int curlCode);
+    // For a transfer that ended with curlCode (not CURLE_OK), failing at failingUrl (empty for a check).
+    static UrlError urlError(int curlCode, const QString& failingUrl = QString());
 };

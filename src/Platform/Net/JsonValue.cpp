@@ -2,8 +2,6 @@
 
 #include "Platform/Log/PlatformException.h"
 
-#include <QHash>
-
 #include <charconv>
 #include <cmath>
 #include <nlohmann/json.hpp>
@@ -12,7 +10,7 @@
 namespace {
 
 // Deeper documents are refused so hostile input cannot exhaust the stack when the tree is walked or freed.
-constexpr size_t MaxDepth = 512;
+constexpr int MaxDepth = 512;
 
 QString kindPhrase(JsonValue::Kind kind)
 {
@@ -90,117 +88,60 @@ QString indent(int level)
     return QString(qsizetype{level} * 4, QLatin1Char(' '));
 }
 
+const nlohmann::ordered_json nullJson;
+
 } // namespace
 
-// Builds the tree from the library's parse events; refusing an event stops the parse at once.
-class JsonValue::Builder : public nlohmann::json_sax<nlohmann::json>
-{
-public:
-    std::optional<JsonValue> result;
+JsonValue::JsonValue() : m_node(&nullJson) {}
 
-    bool null() override { return add(JsonValue()); }
-    bool boolean(bool value) override { return add(JsonValue(Storage(value))); }
-    bool number_integer(number_integer_t value) override { return add(JsonValue(Storage(double(value)))); }
-    bool number_unsigned(number_unsigned_t value) override { return add(JsonValue(Storage(double(value)))); }
-    bool number_float(number_float_t value, const string_t&) override
-    {
+JsonValue::JsonValue(std::shared_ptr<const Json> document, const Json* node)
+    : m_document(std::move(document)), m_node(node)
+{
+}
+
+Result<JsonValue> JsonValue::parse(const QByteArray& data)
+{
+    bool refused = false;
+    const Json::parser_callback_t judge = [&refused](int depth, Json::parse_event_t event, Json& parsed) {
+        const bool opens = event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start;
         // The library lets 1e400 through as infinity; JSON has no such number.
-        return std::isfinite(value) && add(JsonValue(Storage(value)));
-    }
-    bool string(string_t& value) override { return add(JsonValue(Storage(QString::fromStdString(value)))); }
-    bool binary(binary_t&) override { return false; }
-    bool start_object(std::size_t) override { return open(true); }
-    bool key(string_t& value) override
-    {
-        m_frames.back().key = QString::fromStdString(value);
-        return true;
-    }
-    bool end_object() override
-    {
-        Frame frame = std::move(m_frames.back());
-        m_frames.pop_back();
-        return add(JsonValue(Storage(std::make_shared<const Members>(withoutDuplicates(std::move(frame.members))))));
-    }
-    bool start_array(std::size_t) override { return open(false); }
-    bool end_array() override
-    {
-        Frame frame = std::move(m_frames.back());
-        m_frames.pop_back();
-        return add(JsonValue(Storage(std::make_shared<const Elements>(std::move(frame.elements)))));
-    }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
-
-private:
-    struct Frame
-    {
-        bool isObject = false;
-        QString key;
-        Members members;
-        Elements elements;
+        const bool infinite =
+            event == Json::parse_event_t::value && parsed.is_number_float() && !std::isfinite(parsed.get<double>());
+        if ((opens && depth >= MaxDepth) || infinite) {
+            refused = true;
+        }
+        return !refused;
     };
-
-    bool open(bool isObject)
-    {
-        if (m_frames.size() >= MaxDepth) {
-            return false;
-        }
-        m_frames.push_back(Frame{isObject, {}, {}, {}});
-        return true;
+    auto document = std::make_shared<Json>(Json::parse(data.begin(), data.end(), judge, false));
+    // Only an object or array is a document.
+    if (refused || !(document->is_object() || document->is_array())) {
+        return Failure{QStringLiteral("not a JSON document")};
     }
-
-    bool add(JsonValue value)
-    {
-        if (m_frames.empty()) {
-            // Only an object or array is a document.
-            if (value.kind() != Kind::Array && value.kind() != Kind::Object) {
-                return false;
-            }
-            result = std::move(value);
-            return true;
-        }
-        Frame& frame = m_frames.back();
-        if (frame.isObject) {
-            frame.members.emplace_back(std::move(frame.key), std::move(value));
-        } else {
-            frame.elements.push_back(std::move(value));
-        }
-        return true;
-    }
-
-    // A repeated key keeps its first place and takes its last value.
-    static Members withoutDuplicates(Members members)
-    {
-        Members out;
-        out.reserve(members.size());
-        QHash<QString, size_t> index;
-        for (Member& member : members) {
-            const auto found = index.constFind(member.first);
-            if (found != index.constEnd()) {
-                out[*found].second = std::move(member.second);
-            } else {
-                index.insert(member.first, out.size());
-                out.push_back(std::move(member));
-            }
-        }
-        return out;
-    }
-
-    std::vector<Frame> m_frames;
-};
-
-JsonValue::JsonValue(Storage storage) : m_storage(std::move(storage)) {}
-
-std::optional<JsonValue> JsonValue::parse(const QByteArray& data)
-{
-    Builder builder;
-    const bool parsed = nlohmann::json::sax_parse(data.begin(), data.end(), &builder,
-                                                  nlohmann::json::input_format_t::json, true, false);
-    return parsed ? builder.result : std::nullopt;
+    const Json* root = document.get();
+    return JsonValue(std::move(document), root);
 }
 
 JsonValue::Kind JsonValue::kind() const
 {
-    return static_cast<Kind>(m_storage.index());
+    switch (m_node->type()) {
+    case Json::value_t::boolean:
+        return Kind::Bool;
+    case Json::value_t::number_integer:
+    case Json::value_t::number_unsigned:
+    case Json::value_t::number_float:
+        return Kind::Number;
+    case Json::value_t::string:
+        return Kind::String;
+    case Json::value_t::array:
+        return Kind::Array;
+    case Json::value_t::object:
+        return Kind::Object;
+    case Json::value_t::null:
+    case Json::value_t::binary:
+    case Json::value_t::discarded:
+        break;
+    }
+    return Kind::Null;
 }
 
 bool JsonValue::isNull() const
@@ -233,46 +174,52 @@ bool JsonValue::isObject() const
     return kind() == Kind::Object;
 }
 
-const std::vector<JsonValue::Member>& JsonValue::members() const
+std::vector<JsonValue::Member> JsonValue::members() const
 {
-    static const Members empty;
-    if (const auto* members = std::get_if<std::shared_ptr<const Members>>(&m_storage)) {
-        return **members;
-    }
-    return empty;
-}
-
-const JsonValue* JsonValue::member(const QString& key) const
-{
-    for (const Member& member : members()) {
-        if (member.first == key) {
-            return &member.second;
+    std::vector<Member> members;
+    if (m_node->is_object()) {
+        for (const auto& [key, value] : m_node->items()) {
+            members.emplace_back(QString::fromStdString(key), JsonValue(m_document, &value));
         }
     }
-    return nullptr;
+    return members;
 }
 
-const std::vector<JsonValue>& JsonValue::elements() const
+std::optional<JsonValue> JsonValue::member(const QString& key) const
 {
-    static const Elements empty;
-    if (const auto* elements = std::get_if<std::shared_ptr<const Elements>>(&m_storage)) {
-        return **elements;
+    if (!m_node->is_object()) {
+        return std::nullopt;
     }
-    return empty;
+    const auto found = m_node->find(key.toStdString());
+    if (found == m_node->end()) {
+        return std::nullopt;
+    }
+    return JsonValue(m_document, &*found);
+}
+
+std::vector<JsonValue> JsonValue::elements() const
+{
+    std::vector<JsonValue> elements;
+    if (m_node->is_array()) {
+        for (const Json& element : *m_node) {
+            elements.push_back(JsonValue(m_document, &element));
+        }
+    }
+    return elements;
 }
 
 QString JsonValue::toText() const
 {
-    if (const auto* text = std::get_if<QString>(&m_storage)) {
-        return *text;
+    if (m_node->is_string()) {
+        return QString::fromStdString(m_node->get_ref<const std::string&>());
     }
     raiseInvalidArgument(QStringLiteral("value is %1, not text").arg(kindPhrase(kind())));
 }
 
 double JsonValue::toNumber() const
 {
-    if (const auto* number = std::get_if<double>(&m_storage)) {
-        return *number;
+    if (m_node->is_number()) {
+        return m_node->get<double>();
     }
     raiseInvalidArgument(QStringLiteral("value is %1, not a number").arg(kindPhrase(kind())));
 }
@@ -281,11 +228,11 @@ bool JsonValue::truthValue() const
 {
     switch (kind()) {
     case Kind::Bool:
-        return std::get<bool>(m_storage);
+        return m_node->get<bool>();
     case Kind::Number:
-        return std::get<double>(m_storage) != 0.0;
+        return m_node->get<double>() != 0.0;
     case Kind::String: {
-        const auto& text = std::get<QString>(m_storage);
+        const QString text = QString::fromStdString(m_node->get_ref<const std::string&>());
         qsizetype i = 0;
         while (i < text.size() && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\n' || text[i] == u'\r')) {
             ++i;
@@ -324,19 +271,19 @@ void JsonValue::describe(int level, QString& out) const
         out += QStringLiteral("<null>");
         return;
     case Kind::Bool:
-        out += std::get<bool>(m_storage) ? QLatin1Char('1') : QLatin1Char('0');
+        out += m_node->get<bool>() ? QLatin1Char('1') : QLatin1Char('0');
         return;
     case Kind::Number: {
         char buffer[64];
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::get<double>(m_storage));
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, m_node->get<double>());
         out += QLatin1String(buffer, result.ptr - buffer);
         return;
     }
     case Kind::String:
-        out += quotedIfNeeded(std::get<QString>(m_storage));
+        out += quotedIfNeeded(toText());
         return;
     case Kind::Array: {
-        const Elements& items = elements();
+        const std::vector<JsonValue> items = elements();
         out += QStringLiteral("(\n");
         for (size_t i = 0; i < items.size(); ++i) {
             out += indent(level + 1);
@@ -348,9 +295,9 @@ void JsonValue::describe(int level, QString& out) const
     }
     case Kind::Object:
         out += QStringLiteral("{\n");
-        for (const Member& member : members()) {
-            out += indent(level + 1) + quotedIfNeeded(member.first) + QStringLiteral(" = ");
-            member.second.describe(level + 1, out);
+        for (const auto& [key, value] : members()) {
+            out += indent(level + 1) + quotedIfNeeded(key) + QStringLiteral(" = ");
+            value.describe(level + 1, out);
             out += QStringLiteral(";\n");
         }
         out += indent(level) + QLatin1Char('}');

@@ -1,16 +1,18 @@
 #pragma once
 
+#include "Platform/Log/Result.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <memory>
+#include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <utility>
-#include <variant>
 #include <vector>
 
-// A parsed JSON value that keeps number, boolean and text apart and object keys in document order.
-// Copies share the immutable tree, so passing values around is cheap.
+// A parsed JSON value on nlohmann::ordered_json that keeps number, boolean and text apart and object keys in
+// document order. Copies share the immutable document, so passing values around is cheap.
 class JsonValue
 {
 public:
@@ -27,11 +29,11 @@ public:
     using Member = std::pair<QString, JsonValue>;
 
     // A null value.
-    JsonValue() = default;
+    JsonValue();
 
-    // Parses a whole document whose top level is an object or array; nullopt on any malformed or too deeply nested
+    // Parses a whole document whose top level is an object or array; fails on any malformed or too deeply nested
     // input.
-    static std::optional<JsonValue> parse(const QByteArray& data);
+    static Result<JsonValue> parse(const QByteArray& data);
 
     // Which of the JSON kinds this value is.
     Kind kind() const;
@@ -49,11 +51,11 @@ public:
     bool isObject() const;
 
     // An object's members in document order; empty for anything else.
-    const std::vector<Member>& members() const;
-    // The value stored under key, or nullptr when missing or when this is not an object.
-    const JsonValue* member(const QString& key) const;
+    std::vector<Member> members() const;
+    // The value stored under key; nothing when missing or when this is not an object.
+    std::optional<JsonValue> member(const QString& key) const;
     // An array's elements; empty for anything else.
-    const std::vector<JsonValue>& elements() const;
+    std::vector<JsonValue> elements() const;
 
     // The string's value; throws PlatformException when this is not a string.
     QString toText() const;
@@ -66,16 +68,12 @@ public:
     QString description() const;
 
 private:
-    class Builder;
-    using Elements = std::vector<JsonValue>;
-    using Members = std::vector<Member>;
-    // Alternative order matches Kind.
-    using Storage = std::variant<std::monostate, bool, double, QString, std::shared_ptr<const Elements>,
-                                 std::shared_ptr<const Members>>;
+    using Json = nlohmann::ordered_json;
 
-    explicit JsonValue(Storage storage);
+    JsonValue(std::shared_ptr<const Json> document, const Json* node);
 
     void describe(int level, QString& out) const;
 
-    Storage m_storage;
+    std::shared_ptr<const Json> m_document;
+    const Json* m_node;
 };

@@ -7,29 +7,23 @@
 #include <unistd.h>
 
 #include <curl/curl.h>
-#include <mutex>
 
-CURL* Tls::newTransfer()
+Result<> Tls::trust(CURL* easy)
 {
-    static std::once_flag curlReady;
-    std::call_once(curlReady, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-    CURL* easy = curl_easy_init();
-    if (!easy) {
-        return nullptr;
-    }
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "https");
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "https");
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    bool set = curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK &&
+               curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK;
     // OpenSSL's convention, which curl's own tool follows too: either variable replaces the system's roots.
     const QByteArray file = qgetenv("SSL_CERT_FILE");
     const QByteArray folder = qgetenv("SSL_CERT_DIR");
-    if (!file.isEmpty() || !folder.isEmpty()) {
+    if (set && (!file.isEmpty() || !folder.isEmpty())) {
         // curl copies both texts.
-        curl_easy_setopt(easy, CURLOPT_CAINFO, file.isEmpty() ? nullptr : file.constData());
-        curl_easy_setopt(easy, CURLOPT_CAPATH, folder.isEmpty() ? nullptr : folder.constData());
+        set = curl_easy_setopt(easy, CURLOPT_CAINFO, file.isEmpty() ? nullptr : file.constData()) == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_CAPATH, folder.isEmpty() ? nullptr : folder.constData()) == CURLE_OK;
     }
-    return easy;
+    if (!set) {
+        return Failure{QStringLiteral("libcurl refused the TLS trust settings")};
+    }
+    return {};
 }
 
 void Tls::reportUnreadableTrust()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Net/UrlError.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
@@ -9,16 +11,6 @@
 #include <optional>
 
 class QObject;
-
-// Why an exchange produced no response.
-struct UrlError
-{
-    int code = 0;
-    QString localizedDescription;
-
-    // The error as a log line prints it.
-    QString description() const;
-};
 
 // What a synchronous exchange hands back.
 struct UrlResponse
@@ -49,7 +41,4 @@ public:
     // Runs callback from context's event loop as soon as no synchronous request waits, as a blocking request
     // would have it: callbacks held back during a wait run in the order they were posted once it has returned.
     static void postOutsideWaits(QObject* context, std::function<void()> callback);
-
-private:
-    struct Exchange;
 };

@@ -1,22 +1,22 @@
 #pragma once
 
-#include "Platform/Net/DownloadError.h"
+#include "Platform/Log/Result.h"
+#include "Platform/Net/PartialFile.h"
+#include "Platform/Net/UrlError.h"
 #include "Platform/Net/UrlRequest.h"
 
 #include <QObject>
 #include <QString>
 
-#include <map>
 #include <memory>
 
-class QSocketNotifier;
-class QTimer;
+class CurlTransfer;
 class UrlDownloadDelegate;
 
-// The asynchronous file download: streams one HTTPS GET to a file, driven by the main event loop, and reports to
-// its delegate there, never while a synchronous request waits. The body goes to a temporary file beside the destination
-// that replaces the destination only when the whole body has arrived with a 2xx status; on failure the partial file is
-// removed. Only https URLs, and redirects to https, are fetched. TLS trust is the process's (Tls).
+// The asynchronous file download: streams one HTTPS GET into a PartialFile beside the destination, driven by the
+// main event loop, and reports to its delegate there, never while a synchronous request waits. The file replaces
+// the destination only when the whole body has arrived with a 2xx status; on failure it is removed unless kept.
+// Only https URLs, and redirects to https, are fetched. TLS trust is the process's (Tls).
 class UrlDownload : public QObject
 {
     Q_OBJECT
@@ -25,11 +25,13 @@ public:
     explicit UrlDownload(QObject* parent = nullptr);
     ~UrlDownload() override;
 
-    // Starts the download of request now and reports to delegate from the event loop. False when no download
-    // could be made; a URL that cannot be fetched is reported through the failure callback instead.
-    bool initWithRequest(const UrlRequest& request, UrlDownloadDelegate* delegate);
+    // Starts the download of request now and reports to delegate from the event loop. Fails when a download was
+    // made already (that one goes on undisturbed) or when none could be set up, which the delegate is told as well
+    // and a later call may try again; a URL that cannot be fetched is reported through the failure callback only.
+    Result<> initWithRequest(const UrlRequest& request, UrlDownloadDelegate* delegate);
     // Where the body goes; set it right after initWithRequest. Without allowOverwrite an existing file there
-    // makes the download fail. Does nothing when no download was made.
+    // makes the download fail; a file that cannot be made beside it is reported as a failure. Does nothing when no
+    // download was made.
     void setDestination(const QString& path, bool allowOverwrite);
     // The request the download was made with, when one was.
     const UrlRequest* request() const;
@@ -42,51 +44,37 @@ public:
     // Where a download that keeps its partial file holds it.
     static QString partialPathFor(const QString& destination);
     // The length of the kept part the download resumed from; 0 for a whole download.
-    qint64 resumedFrom() const { return m_offset; }
+    qint64 resumedFrom() const;
 
 private:
-    struct Transfer;
-
-    static int socketCallback(void* easy, int socket, int what, void* self, void* socketData);
-    static int timerCallback(void* multi, long timeoutMs, void* self);
-    static size_t writeCallback(char* data, size_t size, size_t count, void* self);
-
+    // Takes body bytes; false stops the transfer.
+    bool receive(const char* data, size_t size);
     // Judges the response at its first body byte; false to abort the transfer.
     bool acceptResponse();
-    bool openKeptPartialFile();
-    void askForRest();
-    bool restartWhole();
     void deliverProgress();
-    void watchSocket(int socket, int what);
-    void socketAction(int socket, int events);
-    void checkDone();
     void finishTransfer(int curlCode);
-    void fail(const DownloadError& error);
+    void fail(const UrlError& error);
     void deliverBegin();
-    void removePartialFile();
-    void releasePartialFile();
+    // Keeps or removes the partial file, as set.
+    void releaseFile();
+    // Ends the transfer; from inside its own callbacks it goes once the event loop is back.
+    void dropTransfer();
 
     UrlDownloadDelegate* m_delegate = nullptr;
     std::unique_ptr<UrlRequest> m_request;
-    std::unique_ptr<Transfer> m_transfer;
-    QTimer* m_timer = nullptr;
-    std::map<int, std::pair<QSocketNotifier*, QSocketNotifier*>> m_notifiers;
+    std::unique_ptr<CurlTransfer> m_transfer;
+    QString m_failingUrl;
+    PartialFile m_file;
     QString m_destination;
-    QString m_partialPath;
-    int m_fd = -1;
     bool m_allowOverwrite = false;
+    bool m_keepsPartialFile = false;
     bool m_beginDelivered = false;
     bool m_ended = false;
     long m_refusedStatus = 0;
-    bool m_keepsPartialFile = false;
-    // Where the kept part ended: the start of the requested rest.
-    qint64 m_offset = 0;
     bool m_responseChecked = false;
     bool m_responseDelivered = false;
     bool m_restartWhole = false;
     bool m_restarted = false;
     qint64 m_expectedLength = -1;
-    qint64 m_received = 0;
     qint64 m_deliveredReceived = -1;
-    std::unique_ptr<DownloadError> m_setupError;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/Net/DownloadError.h"
+#include "Platform/Net/UrlError.h"
 
 #include <QtGlobal>
 
@@ -15,7 +15,7 @@ public:
     // The exchange has started.
     virtual void downloadDidBegin(UrlDownload* download) = 0;
     // The download failed; the destination holds what it held before.
-    virtual void downloadDidFail(UrlDownload* download, const DownloadError& error) = 0;
+    virtual void downloadDidFail(UrlDownload* download, const UrlError& error) = 0;
     // The whole body is at the destination.
     virtual void downloadDidFinish(UrlDownload* download) = 0;
     // The response has arrived: the whole file's length, or -1 when the server did not say.

@@ -1,0 +1,168 @@
+#include "Platform/Net/PartialFile.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <utility>
+
+PartialFile::PartialFile(int fd, QString path, qint64 length)
+    : m_fd(fd), m_path(std::move(path)), m_length(length), m_kept(length)
+{
+}
+
+PartialFile::~PartialFile()
+{
+    close();
+}
+
+PartialFile::PartialFile(PartialFile&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)), m_length(other.m_length),
+      m_kept(other.m_kept)
+{
+}
+
+PartialFile& PartialFile::operator=(PartialFile&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_fd = std::exchange(other.m_fd, -1);
+        m_path = std::move(other.m_path);
+        m_length = other.m_length;
+        m_kept = other.m_kept;
+    }
+    return *this;
+}
+
+QString PartialFile::pathFor(const QString& destination)
+{
+    return destination + QStringLiteral(".part");
+}
+
+Result<PartialFile> PartialFile::openTemporary(const QString& destination)
+{
+    QByteArray path = QFile::encodeName(destination + QStringLiteral(".part-XXXXXX"));
+    const int fd = ::mkstemp(path.data());
+    if (fd < 0) {
+        return Failure{QStringLiteral("cannot create %1").arg(QFile::decodeName(path))};
+    }
+    return PartialFile(fd, QFile::decodeName(path), 0);
+}
+
+Result<PartialFile> PartialFile::openKept(const QString& destination)
+{
+    const QString path = pathFor(destination);
+    // Not followed through a link: the file is written to, and the folder is the user's own.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        return Failure{QStringLiteral("cannot open %1").arg(path)};
+    }
+    struct stat info
+    {
+    };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::lseek(fd, info.st_size, SEEK_SET) < 0) {
+        ::close(fd);
+        return Failure{QStringLiteral("%1 is not a file to append to").arg(path)};
+    }
+    return PartialFile(fd, path, info.st_size);
+}
+
+bool PartialFile::isOpen() const
+{
+    return m_fd >= 0;
+}
+
+qint64 PartialFile::length() const
+{
+    return m_length;
+}
+
+qint64 PartialFile::keptLength() const
+{
+    return m_kept;
+}
+
+Result<> PartialFile::append(const char* data, qint64 size)
+{
+    for (qint64 done = 0; done < size;) {
+        const ssize_t put = m_fd < 0 ? -1 : ::write(m_fd, data + done, static_cast<size_t>(size - done));
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            return Failure{QStringLiteral("cannot write %1").arg(m_path)};
+        }
+        done += put;
+        m_length += put;
+    }
+    return {};
+}
+
+Result<> PartialFile::restartWhole()
+{
+    if (m_fd < 0 || ::ftruncate(m_fd, 0) != 0 || ::lseek(m_fd, 0, SEEK_SET) != 0) {
+        return Failure{QStringLiteral("cannot empty %1").arg(m_path)};
+    }
+    m_length = 0;
+    m_kept = 0;
+    return {};
+}
+
+Result<> PartialFile::placeAt(const QString& destination, bool allowOverwrite)
+{
+    const QByteArray partial = QFile::encodeName(m_path);
+    const QByteArray target = QFile::encodeName(destination);
+    bool placed = m_fd >= 0 && ::close(m_fd) == 0;
+    m_fd = -1;
+    if (placed) {
+        // link() refuses to replace an existing file, which is what no overwrite asks for.
+        placed = allowOverwrite ? ::rename(partial.constData(), target.constData()) == 0
+                                : ::link(partial.constData(), target.constData()) == 0;
+    }
+    if (!placed) {
+        return Failure{QStringLiteral("cannot move %1 to %2").arg(m_path, destination)};
+    }
+    if (!allowOverwrite) {
+        ::unlink(partial.constData());
+    }
+    m_path.clear();
+    return {};
+}
+
+void PartialFile::remove()
+{
+    close();
+    if (!m_path.isEmpty()) {
+        ::unlink(QFile::encodeName(m_path).constData());
+        m_path.clear();
+    }
+}
+
+void PartialFile::keep()
+{
+    if (m_fd < 0) {
+        remove();
+        return;
+    }
+    struct stat info
+    {
+    };
+    const bool empty = ::fstat(m_fd, &info) == 0 && info.st_size == 0;
+    close();
+    if (empty) {
+        ::unlink(QFile::encodeName(m_path).constData());
+    }
+    m_path.clear();
+}
+
+void PartialFile::close()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}

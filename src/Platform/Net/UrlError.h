@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+// The URL error codes the platform reports; the numbers are the platform's, as log lines print them.
+enum class UrlErrorCode : int
+{
+    Unknown = -1,
+    Cancelled = -999,
+    TimedOut = -1001,
+    UnsupportedUrl = -1002,
+    CannotFindHost = -1003,
+    CannotConnectToHost = -1004,
+    NetworkConnectionLost = -1005,
+    HttpTooManyRedirects = -1007,
+    BadServerResponse = -1011,
+    DataLengthExceedsMaximum = -1103,
+    SecureConnectionFailed = -1200,
+    CannotCreateFile = -3000,
+    CannotWriteToFile = -3003,
+    CannotMoveFile = -3005,
+};
+
+// Why an exchange or a download failed: the code, its localised description and, for a download, the failing URL
+// and the HTTP status of a reply that was not a success.
+struct UrlError
+{
+    UrlErrorCode code = UrlErrorCode::Unknown;
+    QString localizedDescription;
+    // The failing URL as text, "(null)" when the request had no valid URL; empty for a synchronous exchange.
+    QString failingUrlString;
+    // The HTTP status of the final reply; 0 when none arrived.
+    long httpStatus = 0;
+
+    // The code as the number log lines print.
+    int number() const;
+    // The error as a log line prints it: with its user info when it names a failing URL.
+    QString description() const;
+};
