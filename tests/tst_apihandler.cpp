@@ -1,5 +1,6 @@
 #include "Handlers/ApiHandler.h"
 #include "Objects/SessionDetails.h"
+#include "Platform/Log/TestHooks.h"
 #include "Platform/Net/UrlConnection.h"
 #include "TestSupport.h"
 
@@ -42,6 +43,8 @@ private slots:
     void redirects();
 
 private:
+    // A check that gets no answer fails in moments, not the default minute.
+    const HookGuard<std::optional<std::chrono::milliseconds>> m_timeout{TestHooks::checkTimeout, 1500ms};
     QTemporaryDir m_dir;
     Standin m_service;
     Standin m_untrusted;
@@ -59,7 +62,6 @@ void TestApiHandler::initTestCase()
     QVERIFY(m_service.start(m_dir.filePath(QStringLiteral("trusted")), m_dir.filePath(QStringLiteral("work-trusted"))));
     QVERIFY(m_untrusted.start(m_dir.filePath(QStringLiteral("untrusted")),
                               m_dir.filePath(QStringLiteral("work-untrusted"))));
-    UrlConnection::setTimeout(1500ms);
 }
 
 void TestApiHandler::init()

@@ -79,6 +79,8 @@ private slots:
     void renderedWindowFitsAndIsNotBlank();
 
 private:
+    const HookGuard<std::optional<std::chrono::milliseconds>> m_timeout{TestHooks::checkTimeout,
+                                                                        std::chrono::seconds(10)};
     const HookGuard<QString> m_images{TestHooks::resourceFolder, QStringLiteral(ORVO_BUNDLE_DIR "/Contents/Resources")};
     QTemporaryDir m_home;
     QTemporaryDir m_service_dir;
@@ -111,7 +113,6 @@ void TestJoinWindow::initTestCase()
     QVERIFY(makeTestCertificates(certs));
     qputenv("SSL_CERT_FILE", (certs + QStringLiteral("/ca.pem")).toLocal8Bit());
     QVERIFY(m_service.start(certs, m_service_dir.path()));
-    UrlConnection::setTimeout(std::chrono::seconds(10));
 }
 
 void TestJoinWindow::windowSetUp()

@@ -1,5 +1,6 @@
 #include "Platform/Net/UrlConnection.h"
 
+#include "Platform/Log/TestHooks.h"
 #include "Platform/Net/CurlError.h"
 #include "Platform/Net/CurlTransfer.h"
 
@@ -10,7 +11,6 @@
 #include <QPointer>
 #include <QTimer>
 
-#include <atomic>
 #include <deque>
 #include <memory>
 #include <utility>
@@ -63,7 +63,6 @@ protected:
     }
 };
 
-std::atomic<qint64> timeoutMs{UrlConnection::defaultTimeout.count()};
 // The state of the waits, kept on the thread that waits: how deeply they nest and what they hold back.
 int waitDepth = 0;
 std::deque<std::pair<QPointer<QObject>, std::function<void()>>> heldCallbacks;
@@ -105,7 +104,7 @@ UrlResponse UrlConnection::sendSynchronousRequest(const std::optional<QUrl>& url
         response.error = UrlError{UrlErrorCode::UnsupportedUrl, QStringLiteral("unsupported URL"), {}, 0};
         return response;
     }
-    const std::chrono::milliseconds timeout(timeoutMs.load());
+    const std::chrono::milliseconds timeout = TestHooks::checkTimeout.value_or(UrlConnection::defaultTimeout);
     CurlTransfer::Limits limits;
     limits.connect = timeout;
     // The idle time-out bounds each pause; this bounds a reply that trickles in forever.
@@ -175,11 +174,6 @@ UrlResponse UrlConnection::sendSynchronousRequest(const std::optional<QUrl>& url
         response.error = UrlError{UrlErrorCode::Cancelled, QStringLiteral("cancelled"), {}, 0};
     }
     return response;
-}
-
-void UrlConnection::setTimeout(std::chrono::milliseconds timeout)
-{
-    timeoutMs = timeout.count();
 }
 
 bool UrlConnection::isWaiting()

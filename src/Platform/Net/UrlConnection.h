@@ -34,8 +34,6 @@ public:
     // callbacks posted with postOutsideWaits wait until it returns. An absent URL, or one that is not https, fails
     // as an unsupported URL. Redirects are followed only to https.
     static UrlResponse sendSynchronousRequest(const std::optional<QUrl>& url);
-    // Sets the idle time-out used from now on; for tests that must not wait a minute.
-    static void setTimeout(std::chrono::milliseconds timeout);
     // Whether a synchronous request is waiting on this thread.
     static bool isWaiting();
     // Runs callback from context's event loop as soon as no synchronous request waits, as a blocking request
