@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -156,53 +157,53 @@ bool holdsNulInText(plist_t root)
 
 } // namespace
 
-std::optional<QVariantMap> PropertyList::dictionaryWithContentsOfFile(const QString& path)
+Result<QVariantMap> PropertyList::dictionaryWithContentsOfFile(const QString& path)
 {
     // Checked on the open descriptor, so nothing swapped in after the check is read. Opening does not wait for a
     // pipe's writer; only a regular file can be a property list, as devices and pipes never end or never answer.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return std::nullopt;
+        return Failure{QStringLiteral("cannot be opened: %1").arg(QString::fromLocal8Bit(std::strerror(errno)))};
     }
     QFile file;
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle)) {
         ::close(fd);
-        return std::nullopt;
+        return Failure{QStringLiteral("not a regular file")};
     }
     // Asked for no more than the file holds: a read of the whole limit allocates the limit every time.
     const QByteArray data = file.read(qBound(qint64{0}, file.size(), maximumFileSize) + 1);
     return dictionaryWithData(data);
 }
 
-std::optional<QVariantMap> PropertyList::dictionaryWithData(const QByteArray& data)
+Result<QVariantMap> PropertyList::dictionaryWithData(const QByteArray& data)
 {
     if (data.isEmpty() || data.size() > maximumFileSize) {
-        return std::nullopt;
+        return Failure{data.isEmpty() ? QStringLiteral("empty") : QStringLiteral("too large")};
     }
     plist_t root = nullptr;
     plist_from_memory(data.constData(), static_cast<uint32_t>(data.size()), &root);
     if (!root) {
-        return std::nullopt;
+        return Failure{QStringLiteral("not a property list")};
     }
     std::unique_ptr<void, decltype(&plist_free)> owner(root, &plist_free);
     if (plist_get_node_type(root) != PLIST_DICT || holdsNulInText(root)) {
-        return std::nullopt;
+        return Failure{QStringLiteral("not a dictionary of text")};
     }
     return toVariant(root, 0).toMap();
 }
 
-std::optional<QByteArray> PropertyList::xmlDataWithDictionary(const QVariantMap& dictionary)
+Result<QByteArray> PropertyList::xmlDataWithDictionary(const QVariantMap& dictionary)
 {
     std::unique_ptr<void, decltype(&plist_free)> root(toNode(QVariant(dictionary), 0), &plist_free);
     if (!root) {
-        return std::nullopt;
+        return Failure{QStringLiteral("a value a property list cannot hold")};
     }
     char* xml = nullptr;
     uint32_t length = 0;
     plist_to_xml(root.get(), &xml, &length);
     if (!xml) {
-        return std::nullopt;
+        return Failure{QStringLiteral("the list could not be written")};
     }
     QByteArray data(xml, static_cast<qsizetype>(length));
     plist_to_xml_free(xml);

@@ -12,8 +12,9 @@
 
 class QObject;
 
-// What a synchronous exchange hands back.
-struct UrlResponse
+// What a synchronous exchange hands back: the reply with its status, or the error that kept it from coming. Callers
+// log both halves, so the error stays a UrlError rather than a Result's text.
+struct [[nodiscard]] UrlResponse
 {
     std::optional<QByteArray> body; // nothing when the exchange failed
     long statusCode = 0;            // 0 when there was no complete response

@@ -147,9 +147,10 @@ QByteArray CodeResources::data() const
         companions.insert(it.key(), it.value());
     }
     // Only strings, booleans, lists and dictionaries: the conversion cannot fail.
-    return PropertyList::xmlDataWithDictionary(
-               {{filesKey, files}, {linksKey, links}, {foldersKey, folders}, {companionsKey, companions}})
-        .value_or(QByteArray());
+    const Result<QByteArray> xml = PropertyList::xmlDataWithDictionary(
+        {{filesKey, files}, {linksKey, links}, {foldersKey, folders}, {companionsKey, companions}});
+    // Empty tells the signer that no list could be written.
+    return xml ? *xml : QByteArray();
 }
 
 Result<> CodeResources::matches(const BundleTree& tree) const
