@@ -58,15 +58,15 @@ constexpr qsizetype maximumValueLength = qsizetype{8} * 1024;
 // Whether a text value under one of keys in object is too long, which its line under fullName says.
 bool refusesTooLong(const char* fullName, const JsonValue& object, std::initializer_list<QLatin1String> keys)
 {
-    for (const auto& [key, value] : object.members()) {
-        if (value.isString() && std::find(keys.begin(), keys.end(), key) != keys.end() &&
-            value.toText().size() > maximumValueLength) {
-            Log::write("%s : Reply refused, %@ is too long : %@", fullName, QString(key),
-                       Log::outsideText(value.toText()));
-            return true;
+    return std::ranges::any_of(object.members(), [&](const JsonValue::Member& member) {
+        const auto& [key, value] = member;
+        if (!value.isString() || std::ranges::find(keys, key) == keys.end() ||
+            value.toText().size() <= maximumValueLength) {
+            return false;
         }
-    }
-    return false;
+        Log::write("%s : Reply refused, %@ is too long : %@", fullName, key, Log::outsideText(value.toText()));
+        return true;
+    });
 }
 
 // The request, its log lines and the status test both checks share; the body when the status is 200.
