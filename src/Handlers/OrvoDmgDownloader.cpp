@@ -25,6 +25,8 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr auto downloadIdleTimeout = 240s;
+// Far beyond any agent image; a server sending more is flooding the disk.
+constexpr qint64 maximumImageLength = qint64{4} << 30;
 
 const QString installFailedMessage = QStringLiteral(
     "The support app's package could not be opened. Press Retry; if it happens again, tell your technician.");
@@ -95,7 +97,10 @@ SiblingInstall::Outcome installFromVolume(const char* fullName, const char* name
 
 } // namespace
 
-OrvoDmgDownloader::OrvoDmgDownloader() = default;
+OrvoDmgDownloader::OrvoDmgDownloader()
+{
+    setMaximumLength(maximumImageLength);
+}
 
 QStringList OrvoDmgDownloader::agentLaunchArguments()
 {
@@ -129,6 +134,7 @@ QString OrvoDmgDownloader::messageForError(const UrlError& error)
                               "Retry.");
     case UrlErrorCode::UnsupportedUrl:
     case UrlErrorCode::SecureConnectionFailed:
+    case UrlErrorCode::DataLengthExceedsMaximum:
         return QStringLiteral("The support app's download location could not be trusted. Press Retry; if it "
                               "happens again, tell your technician.");
     default:
@@ -151,8 +157,7 @@ void OrvoDmgDownloader::startDownLoadingOrvoMacDmg()
                                  ? Log::format("%@", {session->cdnUrl()})
                                  : Log::format("https://%@/agent/OrvoMac.dmg", {session->webServerName()});
         const std::optional<QUrl> url = UrlText::urlWithString(text);
-        Log::write("%s : Orvo Dmg Url : %@", fullName,
-                   url ? QString::fromUtf8(url->toEncoded()) : QStringLiteral("(null)"));
+        Log::write("%s : Orvo Dmg Url : %@", fullName, UrlText::forLog(url));
         const OptionalString productVersion = SystemVersion::productVersion();
         const OptionalString productName = SystemVersion::productName();
         Log::write("%s : System version details %@", fullName, productName);
@@ -210,6 +215,7 @@ void OrvoDmgDownloader::downloadDidFinish(UrlDownload* /*download*/)
     const char* fullName = "-[OrvoDmgDownloader downloadDidFinish:]";
     ExceptionGuard::run(fullName, [&] {
         Log::write("%s : downloadDidFinish", fullName);
+        Log::write("%s : served by %@", fullName, Log::outsideText(effectiveUrl().host()));
         mountingOrvoMacDmg();
         SessionDetails::getInstance()->setRetryCounter(0);
     });
