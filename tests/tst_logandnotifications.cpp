@@ -99,6 +99,8 @@ private slots:
         QTest::newRow("empty list") << QByteArray("%@") << QVariantList{QStringList{}} << "(\n)";
         QTest::newRow("list quotes escaped") << QByteArray("%@") << QVariantList{QStringList{"say \"hi\"", "C:\\x", ""}}
                                              << "(\n    \"say \\\"hi\\\"\",\n    \"C:\\\\x\",\n    \"\"\n)";
+        QTest::newRow("list item with a line break")
+            << QByteArray("%@") << QVariantList{QStringList{"a\nb\x1b"}} << "(\n    \"a\\nb\\x1b\"\n)";
         QTest::newRow("absent text") << QByteArray("[%@]") << QVariantList{QVariant::fromValue(OptionalString())}
                                      << "[(null)]";
         QTest::newRow("empty text") << QByteArray("[%@]")

@@ -90,7 +90,8 @@ SiblingInstall::Outcome installFromVolume(const char* fullName, const char* name
     if (installed.outcome == SiblingInstall::Outcome::Installed) {
         Log::write(copiedLine, fullName);
     } else if (installed.outcome == SiblingInstall::Outcome::Refused) {
-        Log::write("%s : %@ not installed: %@", fullName, QString::fromLatin1(name), installed.reason);
+        Log::write("%s : %@ not installed: %@", fullName, QString::fromLatin1(name),
+                   Log::outsideText(installed.reason));
     }
     return installed.outcome;
 }

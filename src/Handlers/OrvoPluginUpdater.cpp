@@ -164,7 +164,8 @@ void OrvoPluginUpdater::copyAppFile()
             Log::write("%s : Orvo Wendra Customer Plugin.app file copied to  OrvoCustomerPluginNative folder",
                        fullName);
         } else if (result.outcome == SiblingInstall::Outcome::Refused) {
-            Log::write("%s : Orvo Wendra Customer Plugin.app not staged: %@", fullName, result.reason);
+            Log::write("%s : Orvo Wendra Customer Plugin.app not staged: %@", fullName,
+                       Log::outsideText(result.reason));
         }
         unMountingOrvoPluginDmg();
         removeImage();

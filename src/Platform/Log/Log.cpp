@@ -43,7 +43,7 @@ QString Log::describeList(const QStringList& list)
         } else {
             QString quoted = item;
             quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
-            items << QLatin1Char('"') + quoted + QLatin1Char('"');
+            items << QLatin1Char('"') + outsideText(quoted) + QLatin1Char('"');
         }
     }
     if (items.isEmpty()) {

@@ -44,7 +44,7 @@ public:
     // Sends Qt's own warnings and messages through the same log call.
     static void installQtMessageHandler();
 
-    // The platform's description of a list of texts: "(\n    a,\n    \"b c\"\n)".
+    // The platform's description of a list of texts: "(\n    a,\n    \"b c\"\n)", each item shown as outsideText.
     static QString describeList(const QStringList& list);
 
     // How much outside text one log line shows at the most.
