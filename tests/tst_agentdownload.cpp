@@ -44,6 +44,8 @@ private slots:
     void download();
     void failures_data();
     void failures();
+    void servedBy_data();
+    void servedBy();
     void downloadObject_data();
     void downloadObject();
     void resume_data();
@@ -190,24 +192,31 @@ void TestAgentDownload::failures_data()
     QTest::addColumn<QJsonObject>("options");
     QTest::addColumn<QString>("url"); // empty: the service's own location
     QTest::addColumn<QString>("description");
+    QTest::addColumn<qint64>("maximum"); // the image's cap; 0: the downloader's own
     QTest::newRow("dropped") << QJsonObject{{QStringLiteral("drop_after"), 100000}} << QString()
-                             << "The network connection was lost.";
+                             << "The network connection was lost." << qint64{0};
     QTest::newRow("not found") << QJsonObject{{QStringLiteral("status"), 404}} << QString()
-                               << "The server answered with HTTP status 404.";
+                               << "The server answered with HTTP status 404." << qint64{0};
     QTest::newRow("server error") << QJsonObject{{QStringLiteral("status"), 503}} << QString()
-                                  << "The server answered with HTTP status 503.";
+                                  << "The server answered with HTTP status 503." << qint64{0};
     QTest::newRow("redirect to plain http")
         << QJsonObject{{QStringLiteral("status"), 302},
                        {QStringLiteral("headers"),
                         QJsonObject{{QStringLiteral("Location"), QStringLiteral("http://127.0.0.1:1/OrvoMac.dmg")}}}}
-        << QString() << "unsupported URL";
+        << QString() << "unsupported URL" << qint64{0};
     QTest::newRow("plain http refused") << QJsonObject{} << "http://%1/agent/OrvoMac.dmg"
-                                        << "unsupported URL";
+                                        << "unsupported URL" << qint64{0};
     QTest::newRow("file URL refused") << QJsonObject{} << "file:///etc/passwd"
-                                      << "unsupported URL";
+                                      << "unsupported URL" << qint64{0};
     QTest::newRow("untrusted certificate") << QJsonObject{} << "https://%2/agent/OrvoMac.dmg"
                                            << "An SSL error has occurred and a secure connection to the server "
-                                              "cannot be made.";
+                                              "cannot be made."
+                                           << qint64{0};
+    // A hostile server's flood is cut and nothing of it kept for a resume.
+    QTest::newRow("declared length over the cap")
+        << QJsonObject{} << QString() << "resource exceeds maximum size" << qint64{1024 * 1024};
+    QTest::newRow("body grows past the cap") << QJsonObject{{QStringLiteral("chunked"), true}} << QString()
+                                             << "resource exceeds maximum size" << qint64{1024 * 1024};
 }
 
 void TestAgentDownload::failures()
@@ -215,6 +224,7 @@ void TestAgentDownload::failures()
     QFETCH(QJsonObject, options);
     QFETCH(QString, url);
     QFETCH(QString, description);
+    QFETCH(qint64, maximum);
     configure(options);
     QVERIFY(writeFile(imagePath(), "an older image"));
     SessionDetails* s = SessionDetails::getInstance();
@@ -229,6 +239,9 @@ void TestAgentDownload::failures()
     JoinProgressWindow::getInstance()->showWindow(nullptr);
 
     OrvoDmgDownloader downloader;
+    if (maximum > 0) {
+        downloader.setMaximumLength(maximum);
+    }
     LogCapture capture;
     downloader.startDownLoadingOrvoMacDmg();
     QTRY_VERIFY_WITH_TIMEOUT(!m_retries.isEmpty(), 20000);
@@ -247,6 +260,69 @@ void TestAgentDownload::failures()
     QCOMPARE(QDir(agentFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), entries);
     QCOMPARE(readFile(imagePath()), QByteArray("an older image"));
     QVERIFY(JoinProgressWindow::getInstance()->loadedWindow()->isVisible());
+    if (maximum > 0) {
+        QCOMPARE(downloader.failureMessage(), QStringLiteral("The support app's download location could not be "
+                                                             "trusted. Press Retry; if it happens again, tell your "
+                                                             "technician."));
+    }
+}
+
+void TestAgentDownload::servedBy_data()
+{
+    QTest::addColumn<QString>("url");      // %1: the service host
+    QTest::addColumn<QString>("location"); // where the service redirects to, %2: its port; empty: no redirect
+    QTest::addColumn<QString>("logged");
+    QTest::addColumn<QString>("host");
+    QTest::newRow("the service itself") << "https://%1/agent/OrvoMac.dmg"
+                                        << ""
+                                        << "https://%1/agent/OrvoMac.dmg"
+                                        << "127.0.0.1";
+    // What arrives is checked whoever serves it; the log says who did.
+    QTest::newRow("redirected to another host") << "https://%1/agent/OrvoMac.dmg"
+                                                << "https://localhost:%2/cdn/OrvoMac.dmg"
+                                                << "https://%1/agent/OrvoMac.dmg"
+                                                << "localhost";
+    QTest::newRow("user and password masked") << "https://joe:s3cret@%1/cdn/OrvoMac.dmg"
+                                              << ""
+                                              << "https://***@%1/cdn/OrvoMac.dmg"
+                                              << "127.0.0.1";
+}
+
+void TestAgentDownload::servedBy()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, location);
+    QFETCH(QString, logged);
+    QFETCH(QString, host);
+    const auto placed = [this](QString text) {
+        return text.replace(QLatin1String("%1"), m_service.host())
+            .replace(QLatin1String("%2"), m_service.host().section(QLatin1Char(':'), 1));
+    };
+    configure(location.isEmpty() ? QJsonObject{}
+                                 : QJsonObject{{QStringLiteral("status"), 302},
+                                               {QStringLiteral("body"), QString()},
+                                               {QStringLiteral("headers"),
+                                                QJsonObject{{QStringLiteral("Location"), placed(location)}}}});
+    SessionDetails* s = SessionDetails::getInstance();
+    s->setIsCdnAvailable(true);
+    s->setCdnUrl(placed(url));
+
+    OrvoDmgDownloader downloader;
+    LogCapture capture;
+    downloader.startDownLoadingOrvoMacDmg();
+    QTRY_VERIFY_WITH_TIMEOUT(capture.text().contains(QStringLiteral("dmg mount task termination status : 0\n")), 20000);
+    QCOMPARE(readFile(imagePath()), m_image);
+    const QString log = capture.text();
+    QVERIFY(log.contains(QStringLiteral("-[OrvoDmgDownloader startDownLoadingOrvoMacDmg] : Orvo Dmg Url : ") +
+                         placed(logged) + '\n'));
+    // Right after the line that says the download finished.
+    const QStringList lines = log.split(QLatin1Char('\n'));
+    const qsizetype finished = lines.indexOf(QRegularExpression(QStringLiteral(".*\\] : downloadDidFinish")));
+    QVERIFY2(finished >= 0 &&
+                 lines.value(finished + 1)
+                     .endsWith(QStringLiteral("-[OrvoDmgDownloader downloadDidFinish:] : served by ") + host),
+             qPrintable(log));
+    QVERIFY(!log.contains(QStringLiteral("s3cret")));
 }
 
 void TestAgentDownload::downloadObject_data()

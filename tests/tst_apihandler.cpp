@@ -37,6 +37,8 @@ private slots:
     void agentReplies();
     void pluginReplies_data();
     void pluginReplies();
+    void hostileReplies_data();
+    void hostileReplies();
     void failedCheckStillHandsOverAnAnnouncedUpdate();
     void mainServiceHostWhenNoneWasGiven_data();
     void mainServiceHostWhenNoneWasGiven();
@@ -352,6 +354,60 @@ void TestApiHandler::pluginReplies()
         QVERIFY2(log.contains(QStringLiteral("-[ApiHandler pluginUpdateCheckApi] response :  {\n    representation =")),
                  qPrintable(log));
     }
+}
+
+void TestApiHandler::hostileReplies_data()
+{
+    QTest::addColumn<bool>("agentCheck");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QString>("line"); // what the log shows of it
+    const QByteArray controls = "https://cdn.example/a\\u001b[2J\\u000b\\u000c\\u0085\\u2028.dmg";
+    const QString shown =
+        QStringLiteral("\"download_url\" = \"https://cdn.example/a\\x1b[2J\\x0b\\x0c\\x85\\u2028.dmg\";\n");
+    QTest::newRow("agent: controls escaped")
+        << true << "{\"representation\":{\"AGENT\":{\"update_needed\":false,\"download_url\":\"" + controls + "\"}}}"
+        << true << shown;
+    QTest::newRow("plugin: controls escaped")
+        << false << "{\"representation\":{\"update\":false,\"download_url\":\"" + controls + "\"}}" << true << shown;
+    const QByteArray huge = "https://cdn.example/" + QByteArray(3 * 1024 * 1024 - 20, 'a');
+    const QString cut = QStringLiteral("https://cdn.example/") + QString(1004, QLatin1Char('a')) +
+                        QStringLiteral("... (3145728 characters)");
+    QTest::newRow("agent: 3 MB download_url refused")
+        << true << "{\"representation\":{\"AGENT\":{\"update_needed\":true,\"download_url\":\"" + huge + "\"}}}"
+        << false
+        << QStringLiteral("-[ApiHandler agentCheckUpdate] : Reply refused, download_url is too long : ") + cut + '\n';
+    QTest::newRow("plugin: 3 MB download_url refused")
+        << false << "{\"representation\":{\"update\":true,\"download_url\":\"" + huge + "\"}}" << false
+        << QStringLiteral("-[ApiHandler pluginUpdateCheckApi] : Reply refused, download_url is too long : ") + cut +
+               '\n';
+    const QByteArray longest = "https://cdn.example/" + QByteArray(8 * 1024 - 20, 'a');
+    QTest::newRow("agent: 8 KiB download_url taken")
+        << true << "{\"representation\":{\"AGENT\":{\"update_needed\":true,\"download_url\":\"" + longest + "\"}}}"
+        << true << QStringLiteral("-[ApiHandler agentCheckUpdate] : Response : {\n");
+}
+
+void TestApiHandler::hostileReplies()
+{
+    QFETCH(bool, agentCheck);
+    QFETCH(QByteArray, body);
+    QFETCH(bool, result);
+    QFETCH(QString, line);
+    m_service.configure(routeWithBody(agentCheck ? "agent" : "plugin", body));
+    LogCapture capture;
+    QCOMPARE(agentCheck ? ApiHandler::getInstance()->agentCheckUpdate()
+                        : ApiHandler::getInstance()->pluginUpdateCheckApi(),
+             result);
+    const QString log = capture.text();
+    QVERIFY2(log.contains(line), qPrintable(log.left(4096)));
+    for (const char16_t raw : {u'\x1b', u'\x0b', u'\x0c', u'\x85', u'\x2028'}) {
+        QVERIFY(!log.contains(QChar(raw)));
+    }
+    // Nothing of a refused reply is used, and it cannot flood the log.
+    SessionDetails* s = SessionDetails::getInstance();
+    QCOMPARE(s->isUpdateNeeded() || s->cxPluginUpdateNeeded(), result && body.contains("true"));
+    QCOMPARE(s->cdnUrl().has_value() || s->cxPluginDownloadUrl().has_value(), result);
+    QVERIFY(log.size() < 16 * 1024);
 }
 
 void TestApiHandler::failedCheckStillHandsOverAnAnnouncedUpdate()

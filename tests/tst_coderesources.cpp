@@ -131,10 +131,10 @@ private slots:
                                  << ".. is not a file name"
                                  << "";
         QTest::newRow("a tab") << "Help\ter"
-                               << "Help\ter is not a file name"
+                               << "Help\\ter is not a file name"
                                << "";
         QTest::newRow("delete") << "Help\x7f"
-                                << "Help\x7f is not a file name"
+                                << "Help\\x7f is not a file name"
                                 << "";
     }
     void addCompanion()

@@ -107,6 +107,23 @@ private slots:
         QTest::newRow("extra file in the signature") << Change([](const QString& bundle, const QString&) {
             writeFile(bundle + "/Contents/_CodeSignature/Notes", "unsigned words");
         }) << false << "Contents/_CodeSignature/Notes does not belong in a signature";
+        // A refusal quoting a hostile name stays one line, its controls escaped.
+        QTest::newRow("forged log line as a name")
+            << Change([](const QString& bundle, const QString&) {
+                   writeFile(
+                       bundle +
+                           "/Contents/_CodeSignature/x\n2026-12-08 00:00:00.000 P[1:1] -[X y] : Orvo.app file copied",
+                       "");
+               })
+            << false
+            << "Contents/_CodeSignature/x\\n2026-12-08 00:00:00.000 P[1:1] -[X y] : Orvo.app file copied does "
+               "not belong in a signature";
+        QTest::newRow("escape sequence as a name") << Change([](const QString& bundle, const QString&) {
+            writeFile(bundle + "/Contents/_CodeSignature/\x1b[2Jgone", "");
+        }) << false << "Contents/_CodeSignature/\\x1b[2Jgone does not belong in a signature";
+        QTest::newRow("line separator in a name") << Change([](const QString& bundle, const QString&) {
+            writeFile(bundle + QString::fromUtf8("/Contents/Resources/a\u2028b"), "");
+        }) << false << "Contents/Resources/a\\u2028b is not in the signature";
         QTest::newRow("tampered resource list") << Change([](const QString& bundle, const QString&) {
             const QString list = bundle + "/Contents/_CodeSignature/CodeResources";
             QFile file(list);

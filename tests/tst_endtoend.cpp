@@ -378,6 +378,11 @@ void TestEndToEnd::failureThenRetry_data()
                                      << false << unreachable << "";
     QTest::newRow("agent check not JSON") << QJsonObject{{QStringLiteral("body"), QStringLiteral("<html>busy</html>")}}
                                           << QJsonObject() << QJsonObject() << false << unreachable << "";
+    // Refused, logged cut: it neither floods the log nor rotates it.
+    QTest::newRow("agent check with a 3 MB download_url")
+        << QJsonObject{{QStringLiteral("download_url"), QStringLiteral("https://%1/").arg(m_service.host()) +
+                                                            QString(3 * 1024 * 1024, QLatin1Char('a'))}}
+        << QJsonObject() << QJsonObject() << false << unreachable << "";
     QTest::newRow("disk-image tool hangs")
         << QJsonObject() << QJsonObject() << QJsonObject() << true << "The support app's package could not be opened."
         << "";
@@ -407,10 +412,13 @@ void TestEndToEnd::failureThenRetry()
     // The tool's bound, short so the row does not wait two minutes.
     QVERIFY(startPlugin(plugin, box, {}, QStringLiteral(ORVO_TEST_BUNDLE_EXECUTABLE),
                         {QStringLiteral("ORVO_HDIUTIL_TIMEOUT_MS=%1").arg(hangingTool ? 1500 : 120000)}));
+    const qint64 logged = box.log().toUtf8().size();
     QVERIFY(join(plugin, QStringLiteral("987654321"), QStringLiteral("Flo")));
 
     QTRY_VERIFY_WITH_TIMEOUT(box.log().contains(QStringLiteral("-[JoinProgressWindow showFailure:] : ") + message),
                              60000);
+    QVERIFY(box.log().toUtf8().size() - logged < 16 * 1024);
+    QVERIFY(!QFile::exists(box.logFolder() + QStringLiteral("orvoPlugin0.log")));
     QCOMPARE(box.log().contains(QStringLiteral("did not exit in time and was stopped")), hangingTool);
     QVERIFY(plugin.process().state() == QProcess::Running);
     QVERIFY(box.agentReport().isEmpty());

@@ -99,6 +99,8 @@ private slots:
         QTest::newRow("empty list") << QByteArray("%@") << QVariantList{QStringList{}} << "(\n)";
         QTest::newRow("list quotes escaped") << QByteArray("%@") << QVariantList{QStringList{"say \"hi\"", "C:\\x", ""}}
                                              << "(\n    \"say \\\"hi\\\"\",\n    \"C:\\\\x\",\n    \"\"\n)";
+        QTest::newRow("list item with a line break")
+            << QByteArray("%@") << QVariantList{QStringList{"a\nb\x1b"}} << "(\n    \"a\\nb\\x1b\"\n)";
         QTest::newRow("absent text") << QByteArray("[%@]") << QVariantList{QVariant::fromValue(OptionalString())}
                                      << "[(null)]";
         QTest::newRow("empty text") << QByteArray("[%@]")
@@ -119,6 +121,36 @@ private slots:
         QFETCH(QVariantList, args);
         QFETCH(QString, expected);
         QCOMPARE(formatWith(format, args), expected);
+    }
+
+    void outsideText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("plain text and quotes as they are")
+            << QString::fromUtf8("caf\u00e9 \"a\\b\" \U0001F600") << QString::fromUtf8("caf\u00e9 \"a\\b\" \U0001F600");
+        QTest::newRow("a forged line") << "x\n2026-12-08 00:00:00.000 P[1:1] -[X y] : copied"
+                                       << "x\\n2026-12-08 00:00:00.000 P[1:1] -[X y] : copied";
+        QTest::newRow("C0 controls") << QString::fromUtf8("\r\t\x1b[2J\x0b\x0c\x01") << "\\r\\t\\x1b[2J\\x0b\\x0c\\x01";
+        QTest::newRow("DEL and C1 controls") << QString::fromUtf8("\x7f\u0085\u009b") << "\\x7f\\x85\\x9b";
+        QTest::newRow("line and paragraph separators") << QString::fromUtf8("a\u2028b\u2029c") << "a\\u2028b\\u2029c";
+        QTest::newRow("bidirectional controls") << QString::fromUtf8("\u200e\u200f\u202a\u202e\u2066\u2069")
+                                                << "\\u200e\\u200f\\u202a\\u202e\\u2066\\u2069";
+        QTest::newRow("other format characters")
+            << QString::fromUtf8("\u200b\ufeff\U000E0041") << "\\u200b\\ufeff\\U000e0041";
+        QTest::newRow("a lone surrogate") << QString(QChar(0xd800)).append(u'x') << "\\ud800x";
+        QTest::newRow("cut with the full length")
+            << QString(3 * 1024 * 1024, QLatin1Char('a'))
+            << QString(1024, QLatin1Char('a')).append(u"... (3145728 characters)");
+        QTest::newRow("escapes count towards the bound")
+            << QString(2000, QChar(0x1b)) << QStringLiteral("\\x1b").repeated(256).append(u"... (2000 characters)");
+        QTest::newRow("just at the bound") << QString(1024, QLatin1Char('a')) << QString(1024, QLatin1Char('a'));
+    }
+    void outsideText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        QCOMPARE(Log::outsideText(text), shown);
     }
 
     void writeLine_data()

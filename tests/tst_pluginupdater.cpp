@@ -236,6 +236,7 @@ void TestPluginUpdater::staging()
         name + QStringLiteral("downloadorvoPlugindmg] destination path : ") + image() + '\n',
         name + QStringLiteral("downloadDidBegin:] : downloadDidstarted\n"),
         name + QStringLiteral("downloadDidFinish:] : downloadDidFinish\n"),
+        name + QStringLiteral("downloadDidFinish:] : served by 127.0.0.1\n"),
         name +
             QStringLiteral("mountingOrvoPluginDmg] : dmg mount task termination status : %1\n").arg(mounted ? 0 : 1)};
     if (mounted) {

@@ -34,6 +34,8 @@ private slots:
     void setUpFailures_data();
     void setUpFailures();
     void downloadReportsWaitForTheCheck();
+    void maximumLength_data();
+    void maximumLength();
 
 private:
     QTemporaryDir m_dir;
@@ -110,6 +112,61 @@ void TestUrlDownload::downloadReportsWaitForTheCheck()
     QCOMPARE(check.statusCode, 200L);
     checkReturned = true;
     QTRY_COMPARE(reports.events, (QStringList{QStringLiteral("begin"), QStringLiteral("finish")}));
+}
+
+void TestUrlDownload::maximumLength_data()
+{
+    QTest::addColumn<qint64>("maximum");
+    QTest::addColumn<bool>("chunked"); // sent without a Content-Length
+    QTest::addColumn<qint64>("kept");  // bytes of an earlier part to resume from
+    QTest::addColumn<bool>("finishes");
+    const qint64 length = 64 * 1024;
+    QTest::newRow("declared length over the cap") << length - 1 << false << qint64{0} << false;
+    QTest::newRow("body grows past the cap") << length - 1 << true << qint64{0} << false;
+    QTest::newRow("resumed whole over the cap") << length - 1 << false << qint64{1000} << false;
+    QTest::newRow("declared length at the cap") << length << false << qint64{0} << true;
+    QTest::newRow("body up to the cap") << length << true << qint64{0} << true;
+}
+
+void TestUrlDownload::maximumLength()
+{
+    QFETCH(qint64, maximum);
+    QFETCH(bool, chunked);
+    QFETCH(qint64, kept);
+    QFETCH(bool, finishes);
+    const QString source = m_dir.filePath(QStringLiteral("image.bin"));
+    QFile file(source);
+    const QByteArray body(qsizetype{64} * 1024, 'x');
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(body) == body.size());
+    file.close();
+    const QString destination = m_dir.filePath(QStringLiteral("capped.bin"));
+    QFile::remove(destination);
+    QFile part(UrlDownload::partialPathFor(destination));
+    QVERIFY(part.open(QIODevice::WriteOnly) && part.write(body.left(kept)) == kept);
+    part.close();
+    m_service.configure(
+        QJsonDocument(QJsonObject{{QStringLiteral("agentImage"), QJsonObject{{QStringLiteral("file"), source},
+                                                                             {QStringLiteral("chunked"), chunked}}}})
+            .toJson());
+    bool checkReturned = true;
+    DownloadReports reports;
+    reports.checkReturned = &checkReturned;
+    UrlDownload download;
+    download.setKeepsPartialFile(true);
+    download.setMaximumLength(maximum);
+    const QString url = QStringLiteral("https://%1/agent/OrvoMac.dmg").arg(m_service.host());
+    QVERIFY(download.initWithRequest(UrlRequest(QUrl(url), 0, 10s), &reports).ok());
+    download.setDestination(destination, true);
+    QTRY_COMPARE(reports.events.size(), 2);
+    QCOMPARE(reports.events.last(),
+             finishes ? QStringLiteral("finish")
+                      : QStringLiteral("Error Domain=NSURLErrorDomain Code=-1103 \"resource exceeds maximum size\" "
+                                       "UserInfo={NSErrorFailingURLStringKey=%1, NSLocalizedDescription=resource "
+                                       "exceeds maximum size}")
+                            .arg(url));
+    QCOMPARE(QFile::exists(destination), finishes);
+    // What a flooding server sent is not kept for a resume.
+    QVERIFY(!part.exists());
 }
 
 QTEST_MAIN(TestUrlDownload)

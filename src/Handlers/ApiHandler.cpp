@@ -11,6 +11,9 @@
 
 #include <QMutex>
 
+#include <algorithm>
+#include <initializer_list>
+
 namespace {
 
 ApiHandler* apiObj = nullptr;
@@ -46,7 +49,24 @@ std::optional<JsonValue> parsed(const QByteArray& body)
 
 QString describe(const std::optional<QUrl>& url)
 {
-    return url ? QString::fromUtf8(url->toEncoded()) : QStringLiteral("(null)");
+    return UrlText::forLog(url);
+}
+
+// No location or answer we use comes near this; a longer value is hostile and would only flood the log.
+constexpr qsizetype maximumValueLength = qsizetype{8} * 1024;
+
+// Whether a text value under one of keys in object is too long, which its line under fullName says.
+bool refusesTooLong(const char* fullName, const JsonValue& object, std::initializer_list<QLatin1String> keys)
+{
+    return std::ranges::any_of(object.members(), [&](const JsonValue::Member& member) {
+        const auto& [key, value] = member;
+        if (!value.isString() || std::ranges::find(keys, key) == keys.end() ||
+            value.toText().size() <= maximumValueLength) {
+            return false;
+        }
+        Log::write("%s : Reply refused, %@ is too long : %@", fullName, key, Log::outsideText(value.toText()));
+        return true;
+    });
 }
 
 // The request, its log lines and the status test both checks share; the body when the status is 200.
@@ -59,7 +79,7 @@ std::optional<QByteArray> exchange(const char* fullName, const std::optional<QUr
     }
     if (!response.body) {
         Log::write("%s : Error in the HTTP Request(URL: %@) : %@", fullName, describe(url),
-                   response.error ? response.error->localizedDescription : QStringLiteral("(null)"));
+                   response.error ? Log::outsideText(response.error->localizedDescription) : QStringLiteral("(null)"));
     }
     Log::write("%s : Status code : %ld", fullName, response.statusCode);
     if (response.statusCode != 200) {
@@ -112,6 +132,11 @@ bool ApiHandler::handleAgentReplyBody(const QByteArray& body)
         throw PlatformException(QStringLiteral("NSInvalidArgumentException"),
                                 QStringLiteral("\"AGENT\" is not an object"));
     }
+    if (agent && refusesTooLong(
+                     fullName, *agent,
+                     {QLatin1String("update_needed"), QLatin1String("download_url"), QLatin1String("fallback_url")})) {
+        return false;
+    }
     for (const auto& [key, value] : agent ? agent->members() : std::vector<JsonValue::Member>()) {
         if (key == QLatin1String("update_needed")) {
             session->setIsUpdateNeeded(value.truthValue());
@@ -158,8 +183,7 @@ bool ApiHandler::pluginUpdateCheckApi()
                               {session->webServerName(), session->localOrvoPluginAppVersion()});
         const std::optional<QUrl> url = UrlText::urlWithString(text);
         if (const std::optional<QByteArray> body = exchange(fullName, url, false)) {
-            handlePluginReplyBody(*body);
-            result = true;
+            result = handlePluginReplyBody(*body);
         }
         if (session->cxPluginUpdateNeeded()) {
             Log::write("%s Orvo Customer Plugin Updated Version Available ....", fullName);
@@ -169,7 +193,7 @@ bool ApiHandler::pluginUpdateCheckApi()
     return result;
 }
 
-void ApiHandler::handlePluginReplyBody(const QByteArray& body)
+bool ApiHandler::handlePluginReplyBody(const QByteArray& body)
 {
     const char* fullName = "-[ApiHandler pluginUpdateCheckApi]";
     SessionDetails* session = SessionDetails::getInstance();
@@ -179,6 +203,10 @@ void ApiHandler::handlePluginReplyBody(const QByteArray& body)
     if (representation && !representation->isObject()) {
         throw PlatformException(QStringLiteral("NSInvalidArgumentException"),
                                 QStringLiteral("\"representation\" is not an object"));
+    }
+    if (representation &&
+        refusesTooLong(fullName, *representation, {QLatin1String("download_url"), QLatin1String("update")})) {
+        return false;
     }
     for (const auto& [key, value] : representation ? representation->members() : std::vector<JsonValue::Member>()) {
         if (key == QLatin1String("download_url")) {
@@ -192,4 +220,5 @@ void ApiHandler::handlePluginReplyBody(const QByteArray& body)
             session->setCxPluginUpdateNeeded(value.truthValue());
         }
     }
+    return true;
 }

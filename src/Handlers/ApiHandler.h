@@ -14,14 +14,15 @@ public:
     // carries the agent's details, handled without an exception.
     bool agentCheckUpdate();
     // Asks whether a newer plugin exists; when one does, hands over to the plugin updater. YES on status 200 and
-    // a reply handled without an exception.
+    // a reply handled without an exception or refusal.
     bool pluginUpdateCheckApi();
 
     // What a status-200 reply body of each check sets in the session record; raises PlatformException when the
     // body has the wrong shape (the check's guard logs it). The checks call these after the exchange. The agent's
-    // is false when the body holds no "AGENT" object under "representation" (not JSON, or either key missing).
+    // is false when the body holds no "AGENT" object under "representation" (not JSON, or either key missing); both
+    // are false, with nothing set, when a value they use is text longer than 8 KiB.
     static bool handleAgentReplyBody(const QByteArray& body);
-    static void handlePluginReplyBody(const QByteArray& body);
+    static bool handlePluginReplyBody(const QByteArray& body);
 
 private:
     ApiHandler() = default;

@@ -25,6 +25,8 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr auto downloadIdleTimeout = 240s;
+// Far beyond any agent image; a server sending more is flooding the disk.
+constexpr qint64 maximumImageLength = qint64{4} << 30;
 
 const QString installFailedMessage = QStringLiteral(
     "The support app's package could not be opened. Press Retry; if it happens again, tell your technician.");
@@ -88,14 +90,18 @@ SiblingInstall::Outcome installFromVolume(const char* fullName, const char* name
     if (installed.outcome == SiblingInstall::Outcome::Installed) {
         Log::write(copiedLine, fullName);
     } else if (installed.outcome == SiblingInstall::Outcome::Refused) {
-        Log::write("%s : %@ not installed: %@", fullName, QString::fromLatin1(name), installed.reason);
+        Log::write("%s : %@ not installed: %@", fullName, QString::fromLatin1(name),
+                   Log::outsideText(installed.reason));
     }
     return installed.outcome;
 }
 
 } // namespace
 
-OrvoDmgDownloader::OrvoDmgDownloader() = default;
+OrvoDmgDownloader::OrvoDmgDownloader()
+{
+    setMaximumLength(maximumImageLength);
+}
 
 QStringList OrvoDmgDownloader::agentLaunchArguments()
 {
@@ -129,6 +135,7 @@ QString OrvoDmgDownloader::messageForError(const UrlError& error)
                               "Retry.");
     case UrlErrorCode::UnsupportedUrl:
     case UrlErrorCode::SecureConnectionFailed:
+    case UrlErrorCode::DataLengthExceedsMaximum:
         return QStringLiteral("The support app's download location could not be trusted. Press Retry; if it "
                               "happens again, tell your technician.");
     default:
@@ -151,8 +158,7 @@ void OrvoDmgDownloader::startDownLoadingOrvoMacDmg()
                                  ? Log::format("%@", {session->cdnUrl()})
                                  : Log::format("https://%@/agent/OrvoMac.dmg", {session->webServerName()});
         const std::optional<QUrl> url = UrlText::urlWithString(text);
-        Log::write("%s : Orvo Dmg Url : %@", fullName,
-                   url ? QString::fromUtf8(url->toEncoded()) : QStringLiteral("(null)"));
+        Log::write("%s : Orvo Dmg Url : %@", fullName, UrlText::forLog(url));
         const OptionalString productVersion = SystemVersion::productVersion();
         const OptionalString productName = SystemVersion::productName();
         Log::write("%s : System version details %@", fullName, productName);
@@ -210,6 +216,7 @@ void OrvoDmgDownloader::downloadDidFinish(UrlDownload* /*download*/)
     const char* fullName = "-[OrvoDmgDownloader downloadDidFinish:]";
     ExceptionGuard::run(fullName, [&] {
         Log::write("%s : downloadDidFinish", fullName);
+        Log::write("%s : served by %@", fullName, Log::outsideText(effectiveUrl().host()));
         mountingOrvoMacDmg();
         SessionDetails::getInstance()->setRetryCounter(0);
     });

@@ -13,6 +13,7 @@ class OrvoDmgDownloader : public UrlDownload, public UrlDownloadDelegate
     Q_OBJECT
 
 public:
+    // A downloader whose image may be 4 GiB at the most.
     OrvoDmgDownloader();
 
     // Chooses the URL (the content network's, else the service's), builds the request and starts the download.

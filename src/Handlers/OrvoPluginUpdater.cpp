@@ -26,10 +26,15 @@ QMutex classLock;
 
 constexpr auto downloadIdleTimeout = 240s;
 constexpr mode_t ownerOnlyFolder = 0700;
+// Far beyond any plugin image; a server sending more is flooding the disk.
+constexpr qint64 maximumImageLength = qint64{1} << 30;
 
 } // namespace
 
-OrvoPluginUpdater::OrvoPluginUpdater() = default;
+OrvoPluginUpdater::OrvoPluginUpdater()
+{
+    setMaximumLength(maximumImageLength);
+}
 
 OrvoPluginUpdater* OrvoPluginUpdater::getInstance()
 {
@@ -70,8 +75,7 @@ void OrvoPluginUpdater::downloadorvoPlugindmg()
         const QString text = answered ? Log::format("%@", {answered})
                                       : Log::format("https://%@/agent/OrvoPlugin.dmg", {session->webServerName()});
         const std::optional<QUrl> url = UrlText::urlWithString(text);
-        Log::write("%s : OrvoPlugin Dmg Url : %@", fullName,
-                   url ? QString::fromUtf8(url->toEncoded()) : QStringLiteral("(null)"));
+        Log::write("%s : OrvoPlugin Dmg Url : %@", fullName, UrlText::forLog(url));
         UrlRequest request(url, 0, downloadIdleTimeout);
         request.setHttpMethod(QStringLiteral("GET"));
         const Result<> made = initWithRequest(request, this);
@@ -103,6 +107,7 @@ void OrvoPluginUpdater::downloadDidFinish(UrlDownload* /*download*/)
     const char* fullName = "-[OrvoPluginUpdater downloadDidFinish:]";
     ExceptionGuard::run(fullName, [&] {
         Log::write("%s : downloadDidFinish", fullName);
+        Log::write("%s : served by %@", fullName, Log::outsideText(effectiveUrl().host()));
         mountingOrvoPluginDmg();
     });
 }
@@ -159,7 +164,8 @@ void OrvoPluginUpdater::copyAppFile()
             Log::write("%s : Orvo Wendra Customer Plugin.app file copied to  OrvoCustomerPluginNative folder",
                        fullName);
         } else if (result.outcome == SiblingInstall::Outcome::Refused) {
-            Log::write("%s : Orvo Wendra Customer Plugin.app not staged: %@", fullName, result.reason);
+            Log::write("%s : Orvo Wendra Customer Plugin.app not staged: %@", fullName,
+                       Log::outsideText(result.reason));
         }
         unMountingOrvoPluginDmg();
         removeImage();

@@ -14,7 +14,7 @@ class OrvoPluginUpdater : public UrlDownload, public UrlDownloadDelegate
 public:
     // The single updater the plugin uses, created on first use. It downloads at most once.
     static OrvoPluginUpdater* getInstance();
-    // A plain updater; the plugin itself only uses getInstance.
+    // A plain updater, its image 1 GiB at the most; the plugin itself only uses getInstance.
     OrvoPluginUpdater();
 
     // Downloads when the session record says a newer plugin exists; otherwise logs that this one is current.

@@ -98,7 +98,8 @@ std::optional<ReplyOptions> ReplyOptions::fromJson(const QJsonObject& object, st
     }
 
     if (!readFlag(object, "never_answer", options.neverAnswer, error) ||
-        !readFlag(object, "ignore_range", options.ignoreRange, error)) {
+        !readFlag(object, "ignore_range", options.ignoreRange, error) ||
+        !readFlag(object, "chunked", options.chunked, error)) {
         return std::nullopt;
     }
 

@@ -23,6 +23,8 @@ public:
     std::optional<std::size_t> stallAfter;
     // Answers a Range request with the whole body and status 200, as servers without range support do.
     bool ignoreRange = false;
+    // Sends the body in chunks without a Content-Length, as a server that does not say how long it is.
+    bool chunked = false;
     std::chrono::milliseconds slow{0};
     std::size_t chunkBytes = 16384;
 

@@ -282,7 +282,7 @@ void StandinServer::answer(const httplib::Request& request, httplib::Response& r
         return;
     }
 
-    if (reply.ignoreRange) {
+    if (reply.ignoreRange || reply.chunked) {
         // httplib cuts the body to any parsed range; without them it sends the whole body with status 200.
         const_cast<httplib::Request&>(request).ranges.clear();
     } else if (!rangesSatisfiable(request.ranges, body->size())) {
@@ -308,31 +308,41 @@ void StandinServer::answer(const httplib::Request& request, httplib::Response& r
         progress->stalls = true;
     }
     const auto slow = reply.slow;
-    response.set_content_provider(
-        body->size(), contentType,
-        [this, body, progress, slow, fd](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-            const auto limit = progress->limit;
-            if (limit && progress->sent >= *limit) {
-                if (progress->stalls) {
-                    holdSilently(fd);
-                }
-                cutConnection(fd);
-                return false;
+    const auto send = [this, body, progress, slow, fd](std::size_t offset, std::size_t length,
+                                                       httplib::DataSink& sink) {
+        const auto limit = progress->limit;
+        if (limit && progress->sent >= *limit) {
+            if (progress->stalls) {
+                holdSilently(fd);
             }
-            if (progress->sent > 0 && slow.count() > 0 && !latch_.sleepFor(slow)) {
-                return false;
+            cutConnection(fd);
+            return false;
+        }
+        if (progress->sent > 0 && slow.count() > 0 && !latch_.sleepFor(slow)) {
+            return false;
+        }
+        std::size_t chunk = std::min(length, progress->buffer.size());
+        if (limit) {
+            chunk = std::min(chunk, *limit - progress->sent);
+        }
+        if (!body->read(offset, progress->buffer.data(), chunk)) {
+            std::cerr << "orvo-service-standin: body file changed while being sent" << std::endl;
+            return false;
+        }
+        progress->sent += chunk;
+        return sink.write(progress->buffer.data(), chunk);
+    };
+    if (reply.chunked) {
+        response.set_chunked_content_provider(contentType, [body, send](std::size_t offset, httplib::DataSink& sink) {
+            if (offset >= body->size()) {
+                sink.done();
+                return true;
             }
-            std::size_t chunk = std::min(length, progress->buffer.size());
-            if (limit) {
-                chunk = std::min(chunk, *limit - progress->sent);
-            }
-            if (!body->read(offset, progress->buffer.data(), chunk)) {
-                std::cerr << "orvo-service-standin: body file changed while being sent" << std::endl;
-                return false;
-            }
-            progress->sent += chunk;
-            return sink.write(progress->buffer.data(), chunk);
+            return send(offset, body->size() - offset, sink);
         });
+        return;
+    }
+    response.set_content_provider(body->size(), contentType, send);
 }
 
 void StandinServer::holdSilently(int fd)

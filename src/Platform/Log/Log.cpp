@@ -43,13 +43,52 @@ QString Log::describeList(const QStringList& list)
         } else {
             QString quoted = item;
             quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
-            items << QLatin1Char('"') + quoted + QLatin1Char('"');
+            items << QLatin1Char('"') + outsideText(quoted) + QLatin1Char('"');
         }
     }
     if (items.isEmpty()) {
         return QStringLiteral("(\n)");
     }
     return QStringLiteral("(\n    ") + items.join(QStringLiteral(",\n    ")) + QStringLiteral("\n)");
+}
+
+QString Log::outsideText(QStringView text, qsizetype bound)
+{
+    QString out;
+    qsizetype i = 0;
+    while (i < text.size() && out.size() < bound) {
+        char32_t c = text[i].unicode();
+        qsizetype width = 1;
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i].unicode(), text[i + 1].unicode());
+            width = 2;
+        }
+        const QChar::Category category = QChar::category(c);
+        // A lone surrogate cannot be written as UTF-8; separators and format characters move or hide text.
+        const bool shown = category != QChar::Other_Control && category != QChar::Other_Format &&
+                           category != QChar::Other_Surrogate && category != QChar::Separator_Line &&
+                           category != QChar::Separator_Paragraph;
+        if (shown) {
+            out += text.mid(i, width);
+        } else if (c == u'\n') {
+            out += QLatin1String("\\n");
+        } else if (c == u'\r') {
+            out += QLatin1String("\\r");
+        } else if (c == u'\t') {
+            out += QLatin1String("\\t");
+        } else if (c < 0x100) {
+            out += QStringLiteral("\\x%1").arg(static_cast<uint>(c), 2, 16, QLatin1Char('0'));
+        } else if (c < 0x10000) {
+            out += QStringLiteral("\\u%1").arg(static_cast<uint>(c), 4, 16, QLatin1Char('0'));
+        } else {
+            out += QStringLiteral("\\U%1").arg(static_cast<uint>(c), 8, 16, QLatin1Char('0'));
+        }
+        i += width;
+    }
+    if (i < text.size()) {
+        out += QStringLiteral("... (%1 characters)").arg(text.size());
+    }
+    return out;
 }
 
 QString Log::format(const char* format, std::initializer_list<LogArg> args)

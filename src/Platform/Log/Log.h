@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <initializer_list>
 
@@ -43,8 +44,14 @@ public:
     // Sends Qt's own warnings and messages through the same log call.
     static void installQtMessageHandler();
 
-    // The platform's description of a list of texts: "(\n    a,\n    \"b c\"\n)".
+    // The platform's description of a list of texts: "(\n    a,\n    \"b c\"\n)", each item shown as outsideText.
     static QString describeList(const QStringList& list);
+
+    // How much outside text one log line shows at the most.
+    static constexpr qsizetype outsideTextBound = 1024;
+    // Text from outside (a reply, an image, a URL) as a log line shows it: control, separator and format characters
+    // escaped ("\n", "\x1b", "\u2028"), cut past bound characters with the full length noted.
+    static QString outsideText(QStringView text, qsizetype bound = outsideTextBound);
 
 private:
     static void writeArgs(const char* format, std::initializer_list<LogArg> args);

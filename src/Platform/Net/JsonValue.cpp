@@ -1,5 +1,6 @@
 #include "Platform/Net/JsonValue.h"
 
+#include "Platform/Log/Log.h"
 #include "Platform/Log/PlatformException.h"
 
 #include <charconv>
@@ -52,35 +53,15 @@ bool isBareWord(const QString& text)
     return true;
 }
 
+// Log lines show these: controls and format characters escaped, a huge value cut.
 QString quotedIfNeeded(const QString& text)
 {
     if (isBareWord(text)) {
         return text;
     }
-    QString out = QStringLiteral("\"");
-    for (QChar c : text) {
-        switch (c.unicode()) {
-        case '"':
-            out += QStringLiteral("\\\"");
-            break;
-        case '\\':
-            out += QStringLiteral("\\\\");
-            break;
-        case '\n':
-            out += QStringLiteral("\\n");
-            break;
-        case '\r':
-            out += QStringLiteral("\\r");
-            break;
-        case '\t':
-            out += QStringLiteral("\\t");
-            break;
-        default:
-            out += c;
-        }
-    }
-    out += QLatin1Char('"');
-    return out;
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
+    return QLatin1Char('"') + Log::outsideText(quoted) + QLatin1Char('"');
 }
 
 QString indent(int level)

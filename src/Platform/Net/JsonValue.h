@@ -64,7 +64,8 @@ public:
     // The platform's truth value of a boolean, number or string; throws PlatformException for other kinds.
     bool truthValue() const;
 
-    // A readable multi-line rendering in the platform's object description style, for log lines.
+    // A readable multi-line rendering in the platform's object description style, for log lines: texts and keys
+    // with their controls and format characters escaped and cut as Log::outsideText does.
     QString description() const;
 
 private:

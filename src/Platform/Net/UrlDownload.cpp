@@ -49,6 +49,7 @@ Result<> UrlDownload::initWithRequest(const UrlRequest& request, UrlDownloadDele
     limits.connect = timeout;
     limits.stalled = std::max(std::chrono::seconds(1), std::chrono::ceil<std::chrono::seconds>(timeout));
     limits.receiveBuffer = receiveBufferBytes;
+    limits.maximumSize = m_maximumLength;
     Result<std::unique_ptr<CurlTransfer>> made = CurlTransfer::make(*url, limits);
     Result<> ready = made ? Result<>() : Result<>(Failure{made.error()});
     if (made) {
@@ -123,6 +124,16 @@ qint64 UrlDownload::resumedFrom() const
     return m_file.keptLength();
 }
 
+void UrlDownload::setMaximumLength(qint64 length)
+{
+    m_maximumLength = length;
+}
+
+QUrl UrlDownload::effectiveUrl() const
+{
+    return m_effectiveUrl;
+}
+
 bool UrlDownload::receive(const char* data, size_t size)
 {
     const long status = m_transfer->status();
@@ -132,6 +143,10 @@ bool UrlDownload::receive(const char* data, size_t size)
         return false;
     }
     if (!m_file.isOpen() || (!m_responseChecked && !acceptResponse())) {
+        return false;
+    }
+    if (m_maximumLength > 0 && m_file.length() + static_cast<qint64>(size) > m_maximumLength) {
+        m_tooLong = true;
         return false;
     }
     return m_file.append(data, static_cast<qint64>(size)).ok();
@@ -167,6 +182,11 @@ bool UrlDownload::acceptResponse()
         }
         m_expectedLength = length >= 0 ? static_cast<qint64>(length) : -1;
     }
+    // libcurl judges the declared length alone; a resumed whole is judged here.
+    if (m_maximumLength > 0 && m_expectedLength > m_maximumLength) {
+        m_tooLong = true;
+        return false;
+    }
     m_responseChecked = true;
     return true;
 }
@@ -189,7 +209,18 @@ void UrlDownload::finishTransfer(int curlCode)
         }
     }
     const bool noDestination = !m_file.isOpen();
+    char* effective = nullptr;
+    const QUrl servedBy =
+        curl_easy_getinfo(m_transfer->handle(), CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective
+            ? QUrl::fromEncoded(QByteArray(effective), QUrl::StrictMode)
+            : QUrl();
     dropTransfer();
+
+    if (m_tooLong || code == CURLE_FILESIZE_EXCEEDED) {
+        m_tooLong = true;
+        fail(CurlError::urlError(CURLE_FILESIZE_EXCEEDED, m_failingUrl));
+        return;
+    }
 
     if (m_refusedStatus != 0 || (code == CURLE_OK && (status < 200 || status > 299))) {
         const long reported = m_refusedStatus != 0 ? m_refusedStatus : status;
@@ -215,6 +246,7 @@ void UrlDownload::finishTransfer(int curlCode)
         return;
     }
     m_ended = true;
+    m_effectiveUrl = servedBy;
     UrlConnection::postOutsideWaits(this, [this] {
         deliverBegin();
         if (m_delegate) {
@@ -238,7 +270,8 @@ void UrlDownload::fail(const UrlError& error)
 
 void UrlDownload::releaseFile()
 {
-    if (m_keepsPartialFile) {
+    // What a flooding or lying server sent is not worth resuming.
+    if (m_keepsPartialFile && !m_tooLong) {
         m_file.keep();
     } else {
         m_file.remove();

@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QUrl>
 
 #include <memory>
 
@@ -45,6 +46,12 @@ public:
     static QString partialPathFor(const QString& destination);
     // The length of the kept part the download resumed from; 0 for a whole download.
     qint64 resumedFrom() const;
+    // Refuses a file longer than length bytes (0: no bound): a declared length over it before any of the body is
+    // written, a body that grows past it when it does; either fails as DataLengthExceedsMaximum and removes what
+    // arrived, kept part included. Set before initWithRequest.
+    void setMaximumLength(qint64 length);
+    // The location that finally served the body, redirects followed; empty until the download has finished.
+    QUrl effectiveUrl() const;
 
 private:
     // Takes body bytes; false stops the transfer.
@@ -76,5 +83,8 @@ private:
     bool m_restartWhole = false;
     bool m_restarted = false;
     qint64 m_expectedLength = -1;
+    qint64 m_maximumLength = 0;
+    bool m_tooLong = false;
+    QUrl m_effectiveUrl;
     qint64 m_deliveredReceived = -1;
 };

@@ -1,5 +1,8 @@
 #include "Platform/Net/UrlError.h"
 
+#include "Platform/Log/Log.h"
+#include "Platform/Net/UrlText.h"
+
 int UrlError::number() const
 {
     return static_cast<int>(code);
@@ -7,8 +10,8 @@ int UrlError::number() const
 
 QString UrlError::description() const
 {
-    QString text =
-        QStringLiteral("Error Domain=NSURLErrorDomain Code=%1 \"%2\"").arg(number()).arg(localizedDescription);
+    const QString shownDescription = Log::outsideText(localizedDescription);
+    QString text = QStringLiteral("Error Domain=NSURLErrorDomain Code=%1 \"%2\"").arg(number()).arg(shownDescription);
     if (failingUrlString.isEmpty()) {
         return text;
     }
@@ -17,6 +20,6 @@ QString UrlError::description() const
         text += QStringLiteral("HTTPStatusCode=%1, ").arg(httpStatus);
     }
     text += QStringLiteral("NSErrorFailingURLStringKey=%1, NSLocalizedDescription=%2}")
-                .arg(failingUrlString, localizedDescription);
+                .arg(UrlText::forLog(failingUrlString), shownDescription);
     return text;
 }

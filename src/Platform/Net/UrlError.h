@@ -34,6 +34,7 @@ struct UrlError
 
     // The code as the number log lines print.
     int number() const;
-    // The error as a log line prints it: with its user info when it names a failing URL.
+    // The error as a log line prints it: with its user info when it names a failing URL, whose user and password
+    // are masked; outside characters escaped.
     QString description() const;
 };

@@ -14,4 +14,8 @@ public:
     static QString addingPercentEncodingForQuery(const QString& text);
     // The URL the text names exactly as written, or nothing when the text is not a valid URL.
     static std::optional<QUrl> urlWithString(const QString& text);
+    // A URL's text as a log line shows it: any user and password as "***", outside characters escaped and cut.
+    static QString forLog(const QString& text);
+    // The URL's encoded text as forLog shows it; "(null)" when there is none.
+    static QString forLog(const std::optional<QUrl>& url);
 };

@@ -1,5 +1,6 @@
 #include "Platform/Signing/BundleTree.h"
 
+#include "Platform/Log/Log.h"
 #include "Platform/Signing/FileDigest.h"
 
 #include <QFile>
@@ -27,7 +28,8 @@ constexpr qsizetype maximumSealFileSize = qsizetype{16} * 1024 * 1024;
 
 QString errnoText(const QString& what, const QString& relative)
 {
-    const QString item = relative.isEmpty() ? QStringLiteral("the bundle") : what + QLatin1Char(' ') + relative;
+    const QString item =
+        relative.isEmpty() ? QStringLiteral("the bundle") : what + QLatin1Char(' ') + Log::outsideText(relative);
     return QStringLiteral("cannot read %1: %2").arg(item, QString::fromLocal8Bit(strerror(errno)));
 }
 
@@ -142,7 +144,7 @@ Result<> BundleTree::readFolder(int fd, const QString& relative, int depth)
     return forEachEntry(fd, relative, [&](DIR* dir, const QByteArray& name) -> Result<> {
         if (!isPlainName(name)) {
             return Failure{QStringLiteral("%1 holds a name that is not plain UTF-8 text")
-                               .arg(relative.isEmpty() ? QStringLiteral("the bundle") : relative)};
+                               .arg(relative.isEmpty() ? QStringLiteral("the bundle") : Log::outsideText(relative))};
         }
         const QString path = joined(relative, QString::fromUtf8(name));
         if (m_items.size() >= maximumItems) {
@@ -156,7 +158,7 @@ Result<> BundleTree::readFolder(int fd, const QString& relative, int depth)
         Item item;
         if (S_ISDIR(st.st_mode)) {
             if (depth + 1 >= maximumDepth) {
-                return Failure{QStringLiteral("%1 lies too deep").arg(path)};
+                return Failure{QStringLiteral("%1 lies too deep").arg(Log::outsideText(path))};
             }
             const int child = ::openat(::dirfd(dir), name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (child < 0) {
@@ -194,14 +196,15 @@ Result<> BundleTree::readFolder(int fd, const QString& relative, int depth)
             if (length <= 0 || length >= static_cast<ssize_t>(sizeof target)) {
                 outcome = Failure{errnoText(QStringLiteral("link"), path)};
             } else if (!isPlainName(QByteArray(target, length))) {
-                outcome = Failure{QStringLiteral("%1 is a link whose target is not plain UTF-8 text").arg(path)};
+                outcome = Failure{
+                    QStringLiteral("%1 is a link whose target is not plain UTF-8 text").arg(Log::outsideText(path))};
             } else {
                 item.kind = Kind::Link;
                 item.target = QString::fromUtf8(target, length);
                 m_items.insert(path, item);
             }
         } else {
-            outcome = Failure{QStringLiteral("%1 is a special file").arg(path)};
+            outcome = Failure{QStringLiteral("%1 is a special file").arg(Log::outsideText(path))};
         }
         return outcome;
     });
@@ -216,13 +219,13 @@ Result<> BundleTree::readSeal(int fd)
         struct stat st;
         if (!isPlainName(name) || file < 0 || ::fstat(file, &st) != 0 || !S_ISREG(st.st_mode) ||
             st.st_size > maximumSealFileSize) {
-            outcome = Failure{QStringLiteral("%1 does not belong in a signature").arg(path)};
+            outcome = Failure{QStringLiteral("%1 does not belong in a signature").arg(Log::outsideText(path))};
         } else {
             QFile reader;
             reader.open(file, QIODevice::ReadOnly);
             const QByteArray contents = reader.read(maximumSealFileSize + 1);
             if (contents.size() > maximumSealFileSize) {
-                outcome = Failure{QStringLiteral("%1 does not belong in a signature").arg(path)};
+                outcome = Failure{QStringLiteral("%1 does not belong in a signature").arg(Log::outsideText(path))};
             } else {
                 m_sealFiles.insert(QString::fromUtf8(name), contents);
             }
@@ -244,9 +247,10 @@ Result<> BundleTree::noLinkLeavesBundle() const
         at.removeLast();
         int hops = 0;
         if (!resolvesInside(at, it->target, hops)) {
-            return Failure{hops > maximumLinkHops
-                               ? QStringLiteral("%1 is a link that goes round in a loop").arg(it.key())
-                               : QStringLiteral("%1 is a link that leads out of the bundle").arg(it.key())};
+            return Failure{
+                hops > maximumLinkHops
+                    ? QStringLiteral("%1 is a link that goes round in a loop").arg(Log::outsideText(it.key()))
+                    : QStringLiteral("%1 is a link that leads out of the bundle").arg(Log::outsideText(it.key()))};
         }
     }
     return {};

@@ -1,6 +1,7 @@
 #include "Platform/Signing/CodeResources.h"
 
 #include "Platform/Files/PropertyList.h"
+#include "Platform/Log/Log.h"
 
 #include <QSet>
 #include <QVariantList>
@@ -52,7 +53,7 @@ Result<CodeResources> CodeResources::fromData(const QByteArray& data)
     }
     for (auto it = root->begin(); it != root->end(); ++it) {
         if (!known.contains(it.key())) {
-            return invalid(QStringLiteral("unknown section %1").arg(it.key()));
+            return invalid(QStringLiteral("unknown section %1").arg(Log::outsideText(it.key())));
         }
     }
     CodeResources list;
@@ -79,7 +80,7 @@ Result<CodeResources> CodeResources::fromData(const QByteArray& data)
         item.executable = entry.value(executableKey).toBool();
         if (entry.size() != 2 || !isKind(entry.value(digestKey), QMetaType::QString) ||
             !isKind(entry.value(executableKey), QMetaType::Bool) || !add(it.key(), item)) {
-            return invalid(QStringLiteral("the entry of file %1").arg(it.key()));
+            return invalid(QStringLiteral("the entry of file %1").arg(Log::outsideText(it.key())));
         }
     }
     const QVariantMap linkMap = links.toMap();
@@ -89,20 +90,20 @@ Result<CodeResources> CodeResources::fromData(const QByteArray& data)
         item.kind = BundleTree::Kind::Link;
         item.target = entry.value(symlinkKey).toString();
         if (entry.size() != 1 || !isKind(entry.value(symlinkKey), QMetaType::QString) || !add(it.key(), item)) {
-            return invalid(QStringLiteral("the entry of link %1").arg(it.key()));
+            return invalid(QStringLiteral("the entry of link %1").arg(Log::outsideText(it.key())));
         }
     }
     for (const QVariant& folder : folders.toList()) {
         BundleTree::Item item;
         item.kind = BundleTree::Kind::Folder;
         if (!isKind(folder, QMetaType::QString) || !add(folder.toString(), item)) {
-            return invalid(QStringLiteral("the entry of folder %1").arg(folder.toString()));
+            return invalid(QStringLiteral("the entry of folder %1").arg(Log::outsideText(folder.toString())));
         }
     }
     const QVariantMap companionMap = companions.toMap();
     for (auto it = companionMap.begin(); it != companionMap.end(); ++it) {
         if (!isKind(it.value(), QMetaType::QString)) {
-            return invalid(QStringLiteral("the entry of companion %1").arg(it.key()));
+            return invalid(QStringLiteral("the entry of companion %1").arg(Log::outsideText(it.key())));
         }
         list.m_companions.insert(it.key(), it.value().toString());
     }
@@ -115,10 +116,10 @@ Result<> CodeResources::addCompanion(const QString& name, const QString& digest)
         std::none_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
     if (name.isEmpty() || !plain || name.contains(QLatin1Char('/')) || name == QLatin1String(".") ||
         name == QLatin1String("..")) {
-        return Failure{QStringLiteral("%1 is not a file name").arg(name)};
+        return Failure{QStringLiteral("%1 is not a file name").arg(Log::outsideText(name))};
     }
     if (m_companions.contains(name)) {
-        return Failure{QStringLiteral("two companions are named %1").arg(name)};
+        return Failure{QStringLiteral("two companions are named %1").arg(Log::outsideText(name))};
     }
     m_companions.insert(name, digest);
     return {};
@@ -159,25 +160,25 @@ Result<> CodeResources::matches(const BundleTree& tree) const
     for (auto it = m_items.begin(); it != m_items.end(); ++it) {
         const auto found = present.constFind(it.key());
         if (found == present.constEnd()) {
-            return Failure{QStringLiteral("%1 is missing").arg(it.key())};
+            return Failure{QStringLiteral("%1 is missing").arg(Log::outsideText(it.key()))};
         }
         if (found->kind != it->kind) {
             return Failure{QStringLiteral("%1 is a %2 where the signature has a %3")
-                               .arg(it.key(), kindName(found->kind), kindName(it->kind))};
+                               .arg(Log::outsideText(it.key()), kindName(found->kind), kindName(it->kind))};
         }
         if (found->digest != it->digest) {
-            return Failure{QStringLiteral("%1 has been changed").arg(it.key())};
+            return Failure{QStringLiteral("%1 has been changed").arg(Log::outsideText(it.key()))};
         }
         if (found->executable != it->executable) {
-            return Failure{QStringLiteral("the executable bit of %1 has been changed").arg(it.key())};
+            return Failure{QStringLiteral("the executable bit of %1 has been changed").arg(Log::outsideText(it.key()))};
         }
         if (found->target != it->target) {
-            return Failure{QStringLiteral("the link %1 has been changed").arg(it.key())};
+            return Failure{QStringLiteral("the link %1 has been changed").arg(Log::outsideText(it.key()))};
         }
     }
     for (auto it = present.begin(); it != present.end(); ++it) {
         if (!m_items.contains(it.key())) {
-            return Failure{QStringLiteral("%1 is not in the signature").arg(it.key())};
+            return Failure{QStringLiteral("%1 is not in the signature").arg(Log::outsideText(it.key()))};
         }
     }
     return {};

@@ -1,5 +1,6 @@
 #include "Platform/Signing/CodeSignature.h"
 
+#include "Platform/Log/Log.h"
 #include "Platform/Signing/BundleTree.h"
 #include "Platform/Signing/CodeResources.h"
 #include "Platform/Signing/FileDigest.h"
@@ -88,7 +89,7 @@ Result<CodeResources> signedResources(const QMap<QString, QByteArray>& seal, con
     }
     for (auto it = seal.begin(); it != seal.end(); ++it) {
         if (it.key() != signatureName && it.key() != resourcesName) {
-            return Failure{QStringLiteral("%1 does not belong in a signature").arg(seen + it.key())};
+            return Failure{QStringLiteral("%1 does not belong in a signature").arg(seen + Log::outsideText(it.key()))};
         }
     }
     const Key key = readKey(publicKeyPem.isEmpty() ? CodeSignature::trustedPublicKey() : publicKeyPem, false);
@@ -145,14 +146,14 @@ Result<> CodeSignature::verifyCompanion(const QString& bundlePath, const QString
     const QString name = QFileInfo(filePath).fileName();
     const auto listed = resources->companionDigest(name);
     if (!listed) {
-        return Failure{QStringLiteral("%1 is not a signed companion of the bundle").arg(name)};
+        return Failure{QStringLiteral("%1 is not a signed companion of the bundle").arg(Log::outsideText(name))};
     }
     const Result<QString> digest = FileDigest::sha256OfFile(filePath);
     if (!digest.ok()) {
         return Failure{digest.error()};
     }
     if (*digest != *listed) {
-        return Failure{QStringLiteral("%1 differs from the signed companion").arg(name)};
+        return Failure{QStringLiteral("%1 differs from the signed companion").arg(Log::outsideText(name))};
     }
     return {};
 }

@@ -1,5 +1,7 @@
 #include "Platform/Signing/FileDigest.h"
 
+#include "Platform/Log/Log.h"
+
 #include <QFile>
 
 #include <errno.h>
@@ -58,14 +60,15 @@ Result<QString> FileDigest::sha256OfFile(const QString& path)
     // Not waiting for a pipe's writer; the type is checked on the open descriptor, so nothing swapped in counts.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return Failure{QStringLiteral("cannot open %1: %2").arg(path, QString::fromLocal8Bit(strerror(errno)))};
+        return Failure{
+            QStringLiteral("cannot open %1: %2").arg(Log::outsideText(path), QString::fromLocal8Bit(strerror(errno)))};
     }
     struct stat st;
-    Result<QString> digest = Failure{QStringLiteral("%1 is not a regular file").arg(path)};
+    Result<QString> digest = Failure{QStringLiteral("%1 is not a regular file").arg(Log::outsideText(path))};
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
         digest = sha256OfDescriptor(fd);
         if (!digest.ok()) {
-            digest = Failure{QStringLiteral("cannot read %1").arg(path)};
+            digest = Failure{QStringLiteral("cannot read %1").arg(Log::outsideText(path))};
         }
     }
     ::close(fd);
