@@ -5,6 +5,7 @@
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Handlers/OrvoPluginWindowHandler.h"
 #include "Objects/SessionDetails.h"
+#include "Objects/VersionNumber.h"
 #include "Objects/WorkingFolders.h"
 #include "Platform/App/Application.h"
 #include "Platform/App/NotificationCenter.h"
@@ -407,7 +408,17 @@ void AppDelegate::replaceStagedPlugin()
         if (Result<> verified = CodeSignature::verifyBundle(copy); !verified.ok()) {
             return verified;
         }
-        return sameIdentity(copy, running);
+        if (Result<> same = sameIdentity(copy, running); !same.ok()) {
+            return same;
+        }
+        // Never back: an older instance sharing the staging folder may have staged what it took for an update.
+        const QString key = QStringLiteral("CFBundleShortVersionString");
+        const OptionalString offered = Bundle::infoDictionaryText(copy, key);
+        const OptionalString current = Bundle::infoDictionaryText(running, key);
+        if (!VersionNumber::isNewer(offered.value_or(QString()), current.value_or(QString()))) {
+            return Failure{Log::format("its version %@ is not newer than the running %@", {offered, current})};
+        }
+        return {};
     };
     const BundleReplacer::Replacement replacement = BundleReplacer::replace(stagedBundle, running, verified);
     switch (replacement.outcome) {

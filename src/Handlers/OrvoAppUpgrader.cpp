@@ -9,7 +9,6 @@
 #include "Platform/Files/FileManager.h"
 #include "Platform/Files/FileWriter.h"
 #include "Platform/Files/Paths.h"
-#include "Platform/Files/SiblingInstall.h"
 #include "Platform/Log/ExceptionGuard.h"
 #include "Platform/Log/Log.h"
 #include "Platform/Signing/SignatureCheck.h"
@@ -168,9 +167,6 @@ void OrvoAppUpgrader::orvoAppUpdater()
 {
     const char* fullName = "-[OrvoAppUpgrader orvoAppUpdater]";
     ExceptionGuard::run(fullName, [&] {
-        // The installed agent, as every other step names it: a differently cased name would miss it on a
-        // case-sensitive file system and leave the old agent to block the install.
-        const QString removalPath = Log::format("%@/Orvo.app", {WorkingFolders::agentFolder()});
         if (orvoDmgDownloader) {
             // Possibly still inside one of its own callbacks.
             orvoDmgDownloader->deleteLater();
@@ -182,12 +178,9 @@ void OrvoAppUpgrader::orvoAppUpdater()
             launchInstalledAgent();
         } else {
             Log::write("%s : Updated Orvo App Version Available in Server..", fullName);
-            // Taken away in one rename, so a kill part-way leaves no torn agent behind.
+            // The installed agent stays until a verified successor is exchanged with it, so a failed or refused
+            // download leaves it working; the next join checks it afresh.
             resetInstalledAgentCheck();
-            if (FileManager::defaultManager().fileExists(removalPath)) {
-                // An agent that stays in the way is reported by the install after the download.
-                static_cast<void>(SiblingInstall::remove(removalPath));
-            }
             modifyOrvoJoinDetails();
             // A part left by an earlier run may belong to another image; only a retry in this run resumes.
             OrvoDmgDownloader::removePartialImage();
