@@ -55,7 +55,7 @@ bool VersionNumber::isNewer(const QString& offered, const QString& running)
     return false;
 }
 
-bool VersionNumber::isNotOlder(const QString& offered, const QString& installed)
+bool VersionNumber::isNotOlder(const QString& candidate, const QString& installed)
 {
-    return places(offered).has_value() && !isNewer(installed, offered);
+    return places(candidate).has_value() && !isNewer(installed, candidate);
 }
