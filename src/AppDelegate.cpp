@@ -5,6 +5,7 @@
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Handlers/OrvoPluginWindowHandler.h"
 #include "Objects/SessionDetails.h"
+#include "Objects/VersionNumber.h"
 #include "Objects/WorkingFolders.h"
 #include "Platform/App/Application.h"
 #include "Platform/App/NotificationCenter.h"
@@ -221,12 +222,13 @@ void AppDelegate::parseCommandLineArgs()
                 infoPath = folder + QLatin1Char('/') + infoCopyName;
             }
             session->setInfoPlistPath(infoPath);
-            Log::write("%s : Info plist Filepath :  %@", fullName, session->infoPlistPath());
+            Log::write("%s : Info plist Filepath :  %@", fullName, Log::outsideValue(session->infoPlistPath()));
             readInfoFileArgs(infoPath);
             copyInfoFile();
         }
         Log::write("%s : Arguments Readed From Server => Websername : %@ , Cxp_Token : %@  , DC = %@", fullName,
-                   session->webServerName(), session->cxp_token(), session->dcName());
+                   Log::outsideValue(session->webServerName()), Log::outsideValue(session->cxp_token()),
+                   Log::outsideValue(session->dcName()));
     });
 }
 
@@ -398,7 +400,7 @@ void AppDelegate::replaceStagedPlugin()
         fit = sameIdentity(stagedBundle, running);
     }
     if (!fit) {
-        Log::write("%s Not replacing %@: %@", fullName, running, fit.error());
+        Log::write("%s Not replacing %@: %@", fullName, running, Log::outsideText(fit.error()));
         return;
     }
     // Swapped in whole rather than removed and copied: a failed copy or a kill must never leave no plugin at all.
@@ -407,7 +409,17 @@ void AppDelegate::replaceStagedPlugin()
         if (Result<> verified = CodeSignature::verifyBundle(copy); !verified.ok()) {
             return verified;
         }
-        return sameIdentity(copy, running);
+        if (Result<> same = sameIdentity(copy, running); !same.ok()) {
+            return same;
+        }
+        // Never back: an older instance sharing the staging folder may have staged what it took for an update.
+        const QString key = QStringLiteral("CFBundleShortVersionString");
+        const OptionalString offered = Bundle::infoDictionaryText(copy, key);
+        const OptionalString current = Bundle::infoDictionaryText(running, key);
+        if (!VersionNumber::isNewer(offered.value_or(QString()), current.value_or(QString()))) {
+            return Failure{Log::format("its version %@ is not newer than the running %@", {offered, current})};
+        }
+        return {};
     };
     const BundleReplacer::Replacement replacement = BundleReplacer::replace(stagedBundle, running, verified);
     switch (replacement.outcome) {
@@ -422,7 +434,7 @@ void AppDelegate::replaceStagedPlugin()
         Log::write("%s Failed to copy Updated Customer plugin app to folder %@", fullName, appPath);
         break;
     case BundleReplacer::Outcome::Refused:
-        Log::write("%s Not replacing %@: %@", fullName, running, replacement.reason);
+        Log::write("%s Not replacing %@: %@", fullName, running, Log::outsideText(replacement.reason));
         break;
     }
 }

@@ -1,11 +1,9 @@
 // Runs only the agent install of a join that fetches a new agent, in a process of its own that a test can kill at
-// any moment: the old agent is taken away as the upgrade decision does it, then the image in the agent folder is
-// installed as a finished download installs it. HOME and ORVO_SYSTEM_ROOT name the home and the system root; the
-// log goes to standard error. Exits 0 when the agent was launched.
+// any moment: the image in the agent folder is installed over the old agent as a finished download installs it.
+// HOME and ORVO_SYSTEM_ROOT name the home and the system root; the log goes to standard error. Exits 0 when the agent
+// was launched.
 //   install_helper
 #include "Handlers/OrvoDmgDownloader.h"
-#include "Objects/WorkingFolders.h"
-#include "Platform/Files/SiblingInstall.h"
 
 #include <QApplication>
 
@@ -14,8 +12,6 @@ int main(int argc, char** argv)
     // The install closes the progress window, so there are widgets, on no screen.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // An agent that stays in the way shows in the install's own outcome, which the test reads.
-    static_cast<void>(SiblingInstall::remove(WorkingFolders::agentFolder() + QStringLiteral("Orvo.app")));
     OrvoDmgDownloader downloader;
     return downloader.mountingOrvoMacDmg() ? 0 : 1;
 }

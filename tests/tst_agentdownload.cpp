@@ -78,8 +78,10 @@ void TestAgentDownload::initTestCase()
         m_untrusted.start(m_dir.filePath(QStringLiteral("othercerts")), m_dir.filePath(QStringLiteral("otherwork"))));
     qputenv("HOME", m_dir.filePath(QStringLiteral("home")).toLocal8Bit());
     qputenv("ORVO_SYSTEM_ROOT", m_dir.filePath(QStringLiteral("root")).toLocal8Bit());
-    // A disk-image tool that attaches nothing: with an agent in place the install stops after it.
-    QVERIFY(writeFile(m_dir.filePath(QStringLiteral("root/usr/bin/hdiutil")), "#!/bin/sh\nexit 0\n", 0755));
+    // A disk-image tool that attaches nothing but keeps what it was given: the install then finds no agent to
+    // install, drops the image and leaves the agent in place.
+    QVERIFY(writeFile(m_dir.filePath(QStringLiteral("root/usr/bin/hdiutil")),
+                      "#!/bin/sh\n[ \"$1\" = mount ] && cp \"$2\" \"$ORVO_SYSTEM_ROOT/attached.dmg\"\nexit 0\n", 0755));
     m_image.resize(3 * 1024 * 1024 + 17);
     QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(m_image.data()), m_image.size() / 4);
     QVERIFY(writeFile(m_dir.filePath(QStringLiteral("OrvoMac.dmg")), m_image));
@@ -158,9 +160,9 @@ void TestAgentDownload::download()
     LogCapture capture;
     downloader.startDownLoadingOrvoMacDmg();
     QTRY_VERIFY_WITH_TIMEOUT(capture.text().contains(QStringLiteral("dmg mount task termination status : 0\n")), 20000);
-    QCOMPARE(readFile(imagePath()), m_image);
+    QCOMPARE(readFile(m_dir.filePath(QStringLiteral("root/attached.dmg"))), m_image);
     QCOMPARE(QDir(agentFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             (QStringList{"Orvo.app", "OrvoMac.dmg"}));
+             QStringList{"Orvo.app"});
     QCOMPARE(s->retryCounter(), 0);
     QVERIFY(m_retries.isEmpty());
 
@@ -307,11 +309,13 @@ void TestAgentDownload::servedBy()
     s->setIsCdnAvailable(true);
     s->setCdnUrl(placed(url));
 
+    const QString attached = m_dir.filePath(QStringLiteral("root/attached.dmg"));
+    QFile::remove(attached);
     OrvoDmgDownloader downloader;
     LogCapture capture;
     downloader.startDownLoadingOrvoMacDmg();
     QTRY_VERIFY_WITH_TIMEOUT(capture.text().contains(QStringLiteral("dmg mount task termination status : 0\n")), 20000);
-    QCOMPARE(readFile(imagePath()), m_image);
+    QCOMPARE(readFile(attached), m_image);
     const QString log = capture.text();
     QVERIFY(log.contains(QStringLiteral("-[OrvoDmgDownloader startDownLoadingOrvoMacDmg] : Orvo Dmg Url : ") +
                          placed(logged) + '\n'));

@@ -259,8 +259,8 @@ void TestAgentUpgrader::upgradeDecision_data()
     QTest::newRow("current agent is launched") << false << "signed";
     QTest::newRow("unverifiable agent is not launched") << false << "unsigned";
     QTest::newRow("missing agent: Retry offered") << false << "none";
-    QTest::newRow("update replaces the agent") << true << "signed";
-    QTest::newRow("update without an agent") << true << "none";
+    QTest::newRow("refused download keeps the agent") << true << "signed";
+    QTest::newRow("refused download without an agent") << true << "none";
 }
 
 void TestAgentUpgrader::upgradeDecision()
@@ -274,6 +274,7 @@ void TestAgentUpgrader::upgradeDecision()
         QVERIFY(installed == QLatin1String("unsigned") || signBundleForTest(bundle));
     }
     QVERIFY(writeFile(tool, "old tool"));
+    const QStringList agentBefore = treeListing(bundle);
     SessionDetails* s = SessionDetails::getInstance();
     s->setIsUpdateNeeded(updateNeeded);
     // A plain http location is refused, so the download fails at once without the network.
@@ -309,8 +310,8 @@ void TestAgentUpgrader::upgradeDecision()
         return;
     }
     QVERIFY(log.contains(name + QStringLiteral("Updated Orvo App Version Available in Server..\n")));
-    QVERIFY(!QFile::exists(bundle));
-    // Taken away whole: nothing of it is left hidden beside it.
+    // The installed agent stays until a verified successor replaces it.
+    QCOMPARE(treeListing(bundle), agentBefore);
     QVERIFY(QDir(agentFolder())
                 .entryList({QStringLiteral(".*")}, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
                 .isEmpty());
@@ -321,6 +322,15 @@ void TestAgentUpgrader::upgradeDecision()
     const QString after = capture.text();
     QVERIFY(after.indexOf(QStringLiteral("modifyOrvoJoinDetails]")) <
             after.indexOf(QStringLiteral("startDownLoadingOrvoMacDmg] : Orvo Dmg Url : http://")));
+    if (installed == QLatin1String("none")) {
+        return;
+    }
+    // The next join, told the agent is current, launches the one that stayed.
+    s->setIsUpdateNeeded(false);
+    OrvoAppUpgrader::getInstance()->orvoAppVersionCheck();
+    OrvoAppUpgrader::getInstance()->orvoAppUpdater();
+    QCOMPARE(m_terminatePosts, 1);
+    QTRY_COMPARE(recordedAgentArguments(bundle), agentArguments());
 }
 
 QTEST_MAIN(TestAgentUpgrader)

@@ -68,17 +68,30 @@ private slots:
             << list("<key>files</key><dict><key>Contents/Info.plist</key><dict><key>digest</key><string>ab</string>"
                     "</dict></dict>")
             << "the entry of file Contents/Info.plist";
-        QTest::newRow("file with more than its two")
+        QTest::newRow("file with more than its three")
             << list("<key>files</key><dict><key>Contents/Info.plist</key><dict><key>digest</key><string>ab</string>"
-                    "<key>executable</key><false/><key>mode</key><string>0644</string></dict></dict>")
+                    "<key>executable</key><false/><key>size</key><integer>2</integer><key>mode</key>"
+                    "<string>0644</string></dict></dict>")
+            << "the entry of file Contents/Info.plist";
+        QTest::newRow("file without its size")
+            << list("<key>files</key><dict><key>Contents/Info.plist</key><dict><key>digest</key><string>ab</string>"
+                    "<key>executable</key><false/></dict></dict>")
+            << "the entry of file Contents/Info.plist";
+        QTest::newRow("size not a number")
+            << list("<key>files</key><dict><key>Contents/Info.plist</key><dict><key>digest</key><string>ab</string>"
+                    "<key>executable</key><false/><key>size</key><string>2</string></dict></dict>")
+            << "the entry of file Contents/Info.plist";
+        QTest::newRow("negative size")
+            << list("<key>files</key><dict><key>Contents/Info.plist</key><dict><key>digest</key><string>ab</string>"
+                    "<key>executable</key><false/><key>size</key><integer>-1</integer></dict></dict>")
             << "the entry of file Contents/Info.plist";
         QTest::newRow("digest not text")
             << list("<key>files</key><dict><key>Contents/Info.plist</key><dict><key>digest</key><integer>1</integer>"
-                    "<key>executable</key><false/></dict></dict>")
+                    "<key>executable</key><false/><key>size</key><integer>2</integer></dict></dict>")
             << "the entry of file Contents/Info.plist";
         QTest::newRow("bit not a boolean")
             << list("<key>files</key><dict><key>Contents/Info.plist</key><dict><key>digest</key><string>ab</string>"
-                    "<key>executable</key><string>yes</string></dict></dict>")
+                    "<key>executable</key><string>yes</string><key>size</key><integer>2</integer></dict></dict>")
             << "the entry of file Contents/Info.plist";
         QTest::newRow("link with a digest")
             << list(noFiles + "<key>links</key><dict><key>Contents/cur</key><dict><key>symlink</key><string>a"
@@ -86,7 +99,8 @@ private slots:
             << "the entry of link Contents/cur";
         QTest::newRow("file listed again as a link")
             << list("<key>files</key><dict><key>Contents/x</key><dict><key>digest</key><string>ab</string>"
-                    "<key>executable</key><false/></dict></dict><key>links</key><dict><key>Contents/x</key><dict>"
+                    "<key>executable</key><false/><key>size</key><integer>2</integer></dict></dict><key>links</key>"
+                    "<dict><key>Contents/x</key><dict>"
                     "<key>symlink</key><string>a</string></dict></dict>")
             << "the entry of link Contents/x";
         QTest::newRow("folder listed twice")
@@ -185,6 +199,9 @@ private slots:
             QVERIFY(QFile::remove(bundle + "/Contents/Resources/current.png"));
             makeLink("Empty", bundle + "/Contents/Resources/current.png");
         }) << "the link Contents/Resources/current.png has been changed";
+        QTest::newRow("file grown") << Change([](const QString& bundle) {
+            writeFile(bundle + "/Contents/Resources/picture.png", "picture, larger");
+        }) << "Contents/Resources/picture.png has been changed";
         QTest::newRow("folder gone") << Change([](const QString& bundle) {
             QVERIFY(QDir().rmdir(bundle + "/Contents/Resources/Empty"));
         }) << "Contents/Resources/Empty is missing";
@@ -212,6 +229,10 @@ private slots:
         BundleTree after;
         QVERIFY(after.read(bundle).ok());
         QCOMPARE(listed->matches(after).error(), difference);
+        // The shape alone tells every difference here but a link led elsewhere.
+        BundleTree shape;
+        QVERIFY(shape.readShape(bundle).ok());
+        QCOMPARE(listed->matchesShape(shape).error(), difference.startsWith("the link") ? QString() : difference);
     }
 };
 

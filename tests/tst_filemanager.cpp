@@ -172,22 +172,27 @@ private slots:
         }
     }
 
-    void copyFileKeepsBits_data()
+    void copyFileBits_data()
     {
         QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("copied");
-        QTest::newRow("0600") << 0600 << 0600;
-        QTest::newRow("0755") << 0755 << 0755;
-        QTest::newRow("0777 despite umask") << 0777 << 0777;
-        QTest::newRow("0400 read-only") << 0400 << 0400;
+        QTest::addColumn<int>("copied");    // the bits kept
+        QTest::addColumn<int>("installed"); // the bits of an install
+        QTest::newRow("0600") << 0600 << 0600 << 0644;
+        QTest::newRow("0755") << 0755 << 0755 << 0755;
+        QTest::newRow("0777 despite umask") << 0777 << 0777 << 0755;
+        QTest::newRow("0666") << 0666 << 0666 << 0644;
+        QTest::newRow("0400 read-only") << 0400 << 0400 << 0644;
+        QTest::newRow("0100 run only") << 0100 << 0100 << 0755;
+        QTest::newRow("sticky") << 01666 << 01666 << 0644;
         // What comes from an image never runs as its owner or group.
-        QTest::newRow("set-user-ID dropped") << 04755 << 0755;
-        QTest::newRow("set-group-ID dropped") << 02755 << 0755;
+        QTest::newRow("set-user-ID dropped") << 04755 << 0755 << 0755;
+        QTest::newRow("set-group-ID dropped") << 02755 << 0755 << 0755;
     }
-    void copyFileKeepsBits()
+    void copyFileBits()
     {
         QFETCH(int, mode);
         QFETCH(int, copied);
+        QFETCH(int, installed);
         QTemporaryDir dir;
         QByteArray content(200000, '\0'); // spans several read buffers, holds NUL bytes
         for (qsizetype i = 0; i < content.size(); ++i) {
@@ -197,6 +202,30 @@ private slots:
         QVERIFY(fm().copyItem(dir.filePath("src"), dir.filePath("dst")).ok());
         QCOMPARE(readFile(dir.filePath("dst")), content);
         QCOMPARE(modeOf(dir.filePath("dst")), copied);
+        QVERIFY(fm().copyItem(dir.filePath("src"), dir.filePath("inst"), FileManager::CopyModes::Installed).ok());
+        QCOMPARE(readFile(dir.filePath("inst")), content);
+        QCOMPARE(modeOf(dir.filePath("inst")), installed);
+    }
+
+    void copyTreeAsInstalled()
+    {
+        QTemporaryDir dir;
+        const QString src = dir.filePath("src");
+        QVERIFY(QDir().mkpath(src + "/open/shut"));
+        writeFile(src + "/open/tool", "#!/bin/sh\n", 06777);
+        writeFile(src + "/open/shut/data", "d", 0666);
+        makeLink("open/tool", src + "/link");
+        ::chmod(QFile::encodeName(src + "/open/shut").constData(), 0500);
+        ::chmod(QFile::encodeName(src + "/open").constData(), 01777);
+        ::chmod(QFile::encodeName(src).constData(), 0700);
+        const QString dst = dir.filePath("dst");
+        QVERIFY(fm().copyItem(src, dst, FileManager::CopyModes::Installed).ok());
+        QCOMPARE(modeOf(dst), 0755);
+        QCOMPARE(modeOf(dst + "/open"), 0755);
+        QCOMPARE(modeOf(dst + "/open/shut"), 0755);
+        QCOMPARE(modeOf(dst + "/open/tool"), 0755);
+        QCOMPARE(modeOf(dst + "/open/shut/data"), 0644);
+        QVERIFY(QFileInfo(dst + "/link").isSymLink());
     }
 
     void copyTreeKeepsLinksAndBits()

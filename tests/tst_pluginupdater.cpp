@@ -291,32 +291,33 @@ void TestPluginUpdater::newerVersion_data()
     QTest::addColumn<QString>("offered");
     QTest::addColumn<QString>("running");
     QTest::addColumn<bool>("newer");
+    QTest::addColumn<bool>("notOlder"); // as an agent over the installed one: the same again may go in
     QTest::newRow("higher last place") << "1.0.1"
-                                       << "1.0.0" << true;
+                                       << "1.0.0" << true << true;
     QTest::newRow("places compare as numbers") << "1.0.10"
-                                               << "1.0.9" << true;
+                                               << "1.0.9" << true << true;
     QTest::newRow("lower") << "0.9.0"
-                           << "1.0.0" << false;
+                           << "1.0.0" << false << false;
     QTest::newRow("equal") << "1.0.0"
-                           << "1.0.0" << false;
+                           << "1.0.0" << false << true;
     QTest::newRow("missing places count as zero") << "1.0"
-                                                  << "1.0.0" << false;
+                                                  << "1.0.0" << false << true;
     QTest::newRow("an extra place") << "1.0.0.1"
-                                    << "1.0" << true;
+                                    << "1.0" << true << true;
     QTest::newRow("leading zeros") << "1.010"
-                                   << "1.9" << true;
+                                   << "1.9" << true << true;
     QTest::newRow("beyond any integer") << "1.99999999999999999999999"
-                                        << "1.99999999999999999999998" << true;
+                                        << "1.99999999999999999999998" << true << true;
     QTest::newRow("running plugin not found") << "1.0.1"
-                                              << "0" << true;
+                                              << "0" << true << true;
     QTest::newRow("letters") << "1.1b"
-                             << "1.0" << false;
+                             << "1.0" << false << false;
     QTest::newRow("empty place") << "1..2"
-                                 << "1.0" << false;
+                                 << "1.0" << false << false;
     QTest::newRow("missing version") << "(null)"
-                                     << "1.0" << false;
+                                     << "1.0" << false << false;
     QTest::newRow("running version unreadable") << "2.0"
-                                                << "(null)" << false;
+                                                << "(null)" << false << true;
 }
 
 void TestPluginUpdater::newerVersion()
@@ -324,7 +325,9 @@ void TestPluginUpdater::newerVersion()
     QFETCH(QString, offered);
     QFETCH(QString, running);
     QFETCH(bool, newer);
+    QFETCH(bool, notOlder);
     QCOMPARE(VersionNumber::isNewer(offered, running), newer);
+    QCOMPARE(VersionNumber::isNotOlder(offered, running), notOlder);
 }
 
 void TestPluginUpdater::downloadFailures_data()

@@ -122,20 +122,23 @@ enum Setup
     AnotherReplacementRuns = 64,
     AlteredStaged = 128,
     ForeignStaged = 256,
+    OlderStaged = 512,
+    // The staged bundle's folders 0777 (one sticky), its files 0666, its executable set-user-ID.
+    ModesOfItsOwn = 1024,
 };
 
 // A home with a staged new bundle (2.0), and the running old bundle (1.0) in a folder of its own.
 class Fixture
 {
 public:
-    Fixture(const QString& appName, int payloadFiles, const QByteArray& stagedIdentifier = {})
+    Fixture(const QString& appName, int payloadFiles, const QByteArray& stagedIdentifier = {},
+            const QString& stagedVersion = QStringLiteral("2.0"))
         : home(dir.filePath(QStringLiteral("home"))), staged(home + stagingFolder + bundleName),
           apps(dir.filePath(QStringLiteral("apps"))), app(apps + QLatin1Char('/') + appName),
           old(dir.filePath(QStringLiteral("old.app")))
     {
         ok = makeBundle(old, QStringLiteral("1.0"), payloadFiles) &&
-             makeBundle(staged, QStringLiteral("2.0"), payloadFiles, stagedIdentifier) && QDir().mkpath(apps) &&
-             restoreOld();
+             makeBundle(staged, stagedVersion, payloadFiles, stagedIdentifier) && QDir().mkpath(apps) && restoreOld();
         oldTree = treeListing(old);
         newTree = treeListing(staged);
     }
@@ -203,6 +206,10 @@ void TestReplacement::atExit_data()
         << bundleName << int(ForeignStaged)
         << "Not replacing %APP%: the staged bundle is com.orvo.other, the running one com.orvo.wendra.MacPlugin"
         << "old";
+    QTest::newRow("staged bundle older than the running one")
+        << bundleName << int(OlderStaged) << "Not replacing %APP%: its version 0.9 is not newer than the running 1.0"
+        << "old";
+    QTest::newRow("staged bundle with modes of its own") << bundleName << int(ModesOfItsOwn) << copied << "new";
     QTest::newRow("unreadable file in the staged bundle")
         << bundleName << int(UnreadableStagedFile) << "Failed to copy Updated Customer plugin app to folder %APP%"
         << "old";
@@ -214,7 +221,8 @@ void TestReplacement::atExit()
     QFETCH(int, setup);
     QFETCH(QString, line);
     QFETCH(QString, outcome);
-    Fixture f(appName, 4, setup & ForeignStaged ? QByteArray("com.orvo.other") : QByteArray());
+    Fixture f(appName, 4, setup & ForeignStaged ? QByteArray("com.orvo.other") : QByteArray(),
+              setup & OlderStaged ? QStringLiteral("0.9") : QStringLiteral("2.0"));
     QVERIFY(f.ok);
     QVERIFY(!(setup & AlteredStaged) ||
             writeFile(f.staged + QStringLiteral("/Contents/Resources/payload/f1"), "changed after signing"));
@@ -233,6 +241,19 @@ void TestReplacement::atExit()
     }
     if (setup & NoExchange) {
         options << QStringLiteral("--no-exchange");
+    }
+    if (setup & ModesOfItsOwn) {
+        // Set after any change of owner, which clears set-ID bits. The signature covers the owner's executable bit
+        // only; the copy in place must have our modes all the same.
+        const QByteArray contents = QFile::encodeName(f.staged + QStringLiteral("/Contents"));
+        for (const auto& [path, mode] :
+             QList<QPair<QByteArray, mode_t>>{{contents, 0777},
+                                              {contents + "/Resources/payload", 01777},
+                                              {contents + "/Info.plist", 0666},
+                                              {contents + "/Resources/payload/f0", 02666},
+                                              {QFile::encodeName(f.staged + executableName), 04777}}) {
+            QCOMPARE(::chmod(path.constData(), mode), 0);
+        }
     }
 
     // A replacement in progress holds a shared lock on the folder; its hidden copy must survive ours.
@@ -256,7 +277,7 @@ void TestReplacement::atExit()
     QCOMPARE(log.count(exitName), 3);
 
     QCOMPARE(treeListing(f.app), outcome == "new" ? f.newTree : outcome == "old" ? f.oldTree : QStringList{"missing"});
-    if (outcome == "new" || (setup & ForeignStaged)) {
+    if ((outcome == "new" && !(setup & ModesOfItsOwn)) || (setup & ForeignStaged)) {
         QCOMPARE(treeListing(f.staged), f.newTree);
     }
     // Nothing hidden is left beside the bundle, and no bundle appears under the staged name.
@@ -333,12 +354,9 @@ void TestReplacement::killAtAnyPoint()
     int endedNew = 0;
     bool isNew = true;
     for (int run = 0; run < 30; ++run) {
+        // Never back to the older bundle: the old one is put in place again for each run that ended with the new.
         if (isNew) {
-            // The spare copy of the bundle that is no longer in place becomes the staged one: no copying needed.
-            const QString spare = f.old + QStringLiteral(".spare");
-            QVERIFY(QDir().rename(f.staged, spare) && QDir().rename(f.old, f.staged) && QDir().rename(spare, f.old));
-            f.oldTree.swap(f.newTree);
-            versions.swapItemsAt(0, 1);
+            QVERIFY(f.restoreOld());
         }
         QProcess* helper = f.startHelper();
         // Whatever point the replacement has reached by then.

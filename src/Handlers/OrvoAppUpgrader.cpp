@@ -9,7 +9,6 @@
 #include "Platform/Files/FileManager.h"
 #include "Platform/Files/FileWriter.h"
 #include "Platform/Files/Paths.h"
-#include "Platform/Files/SiblingInstall.h"
 #include "Platform/Log/ExceptionGuard.h"
 #include "Platform/Log/Log.h"
 #include "Platform/Signing/SignatureCheck.h"
@@ -102,7 +101,8 @@ void OrvoAppUpgrader::orvoAppVersionCheck()
             const OptionalString version =
                 Bundle::infoDictionaryText(path, QStringLiteral("CFBundleShortVersionString"));
             session->setLocalOrvoAppVersion(Log::format("%@", {version}));
-            Log::write("%s local Orvo App version : %@ %@", fullName, session->localOrvoAppVersion(), path);
+            Log::write("%s local Orvo App version : %@ %@", fullName, Log::outsideValue(session->localOrvoAppVersion()),
+                       path);
         } else {
             Log::write("%s : Orvo app not found, Setting app version to zero ( default) %@", fullName, path);
             session->setLocalOrvoAppVersion(QStringLiteral("0"));
@@ -129,7 +129,7 @@ bool OrvoAppUpgrader::verifyInstalledAgent()
             installedAgentRefusalLogged = true;
             SessionDetails::getInstance()->setLocalOrvoAppVersion(QStringLiteral("0"));
             Log::write("%s : Orvo app %@ not used, Setting app version to zero: %@", fullName,
-                       installedAgentCheck.bundlePath(), verdict.error());
+                       installedAgentCheck.bundlePath(), Log::outsideText(verdict.error()));
         }
     });
     return verified;
@@ -168,9 +168,6 @@ void OrvoAppUpgrader::orvoAppUpdater()
 {
     const char* fullName = "-[OrvoAppUpgrader orvoAppUpdater]";
     ExceptionGuard::run(fullName, [&] {
-        // The installed agent, as every other step names it: a differently cased name would miss it on a
-        // case-sensitive file system and leave the old agent to block the install.
-        const QString removalPath = Log::format("%@/Orvo.app", {WorkingFolders::agentFolder()});
         if (orvoDmgDownloader) {
             // Possibly still inside one of its own callbacks.
             orvoDmgDownloader->deleteLater();
@@ -182,12 +179,9 @@ void OrvoAppUpgrader::orvoAppUpdater()
             launchInstalledAgent();
         } else {
             Log::write("%s : Updated Orvo App Version Available in Server..", fullName);
-            // Taken away in one rename, so a kill part-way leaves no torn agent behind.
+            // The installed agent stays until a verified successor is exchanged with it, so a failed or refused
+            // download leaves it working; the next join checks it afresh.
             resetInstalledAgentCheck();
-            if (FileManager::defaultManager().fileExists(removalPath)) {
-                // An agent that stays in the way is reported by the install after the download.
-                static_cast<void>(SiblingInstall::remove(removalPath));
-            }
             modifyOrvoJoinDetails();
             // A part left by an earlier run may belong to another image; only a retry in this run resumes.
             OrvoDmgDownloader::removePartialImage();
@@ -213,7 +207,8 @@ void OrvoAppUpgrader::modifyOrvoJoinDetails()
                     : Log::format("&key=%@&webServerName=%@&c_plugin=true&DC=%@&",
                                   {session->sessionKey(), session->webServerName(), session->dcName()});
             Log::write("%s : Orvo Joindetails Content : Session key=%@ webServerName=%@ DC=%@", fullName,
-                       session->sessionKey(), session->webServerName(), session->dcName());
+                       Log::outsideValue(session->sessionKey()), Log::outsideValue(session->webServerName()),
+                       Log::outsideValue(session->dcName()));
             return (QStringLiteral("ORVO_MEETING_IND\n") + parameters).toUtf8();
         };
         QByteArray data;

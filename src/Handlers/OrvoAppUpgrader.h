@@ -17,9 +17,9 @@ public:
     // The join's agent steps: verifyInstalledAgent, the agent update check, then orvoAppUpdater. A failed check leaves
     // the progress window with its message and Retry, which runs this again.
     void agentCheckThenUpdate();
-    // Acts on the agent update check: launches the installed agent and closes the progress window, or removes the
-    // old agent and starts the download of a new one. The join-details file is written first either way. A launch
-    // that fails is shown with Retry, which launches again.
+    // Acts on the agent update check: launches the installed agent and closes the progress window, or starts the
+    // download of a new one, leaving the installed agent in place until the new one replaces it. The join-details
+    // file is written first either way. A launch that fails is shown with Retry, which launches again.
     void orvoAppUpdater();
     // Retry of a failed agent download: a new download that goes on from the part already fetched.
     void retryAgentDownload();

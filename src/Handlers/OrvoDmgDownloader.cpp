@@ -4,8 +4,10 @@
 #include "Handlers/JoinProgressWindow.h"
 #include "Handlers/OrvoAppUpgrader.h"
 #include "Objects/SessionDetails.h"
+#include "Objects/VersionNumber.h"
 #include "Objects/WorkingFolders.h"
 #include "Platform/App/Workspace.h"
+#include "Platform/Files/Bundle.h"
 #include "Platform/Files/DiskImage.h"
 #include "Platform/Files/FileManager.h"
 #include "Platform/Files/Paths.h"
@@ -16,6 +18,10 @@
 #include "Platform/Log/Log.h"
 #include "Platform/Net/UrlText.h"
 #include "Platform/Signing/CodeSignature.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
 
 #include <functional>
 #include <utility>
@@ -79,21 +85,81 @@ QString onAgentVolume(const char* name)
     return WorkingFolders::agentVolume() + QLatin1Char('/') + QString::fromLatin1(name);
 }
 
-// The code signature's verdicts as install checks: a refusal's text is the reason.
-// Installs the item name of the attached volume at destination once check accepts it, with its line under
-// fullName: copiedLine when it is in place, the check's reason when refused.
-SiblingInstall::Outcome installFromVolume(const char* fullName, const char* name, const QString& destination,
-                                          const SiblingInstall::Check& check, const char* copiedLine)
+// The only identity an agent may have: anything else we signed is not an agent.
+const QString agentIdentifier = QStringLiteral("com.orvo.wendra.agent");
+
+// One of the files an agent image delivers beside the agent, with the line its install writes.
+struct Tool
 {
-    const SiblingInstall::Installation installed =
-        SiblingInstall::install(SystemRoot::path(onAgentVolume(name)), destination, check);
-    if (installed.outcome == SiblingInstall::Outcome::Installed) {
-        Log::write(copiedLine, fullName);
-    } else if (installed.outcome == SiblingInstall::Outcome::Refused) {
-        Log::write("%s : %@ not installed: %@", fullName, QString::fromLatin1(name),
-                   Log::outsideText(installed.reason));
+    const char* name;
+    QString destination;
+    const char* copied;
+};
+
+QList<Tool> companionTools()
+{
+    const QString folder = WorkingFolders::agentFolder();
+    return {
+        {"OrvoCrashDetector", inAgentFolder("OrvoCrashDetector"), "%s : OrvoCrashDetector file copied"},
+        {"WendraUserHandler", Paths::appendingPathComponent(folder, QStringLiteral("/WendraUserHandler")),
+         "%s : WendraUserHandler file copied"},
+        {"OWPreLogin", Paths::appendingPathComponent(folder, QStringLiteral("/OWPreLogin")),
+         "%s :OWPreLogin file copied"},
+        {"OrvoPingAgent", Paths::appendingPathComponent(folder, QStringLiteral("/OrvoPingAgent")),
+         "%s :OrvoPingAgent file copied"},
+    };
+}
+
+QString agentPath()
+{
+    return Paths::appendingPathComponent(WorkingFolders::agentFolder(), QStringLiteral("Orvo.app"));
+}
+
+// The version a new agent must reach: the installed agent's, or "0" when there is none or it fails its check.
+QString installedAgentVersion()
+{
+    const QString installed = agentPath();
+    if (!FileManager::defaultManager().fileExists(installed) || !CodeSignature::verifyBundle(installed).ok()) {
+        return QStringLiteral("0");
     }
-    return installed.outcome;
+    return Bundle::infoDictionaryText(installed, QStringLiteral("CFBundleShortVersionString"))
+        .value_or(QStringLiteral("0"));
+}
+
+// Succeeds when the copy is a whole signed agent, named as the agent, and not older than installedVersion; both are
+// read from the verified copy, whose Info.plist the signature covers.
+Result<> acceptAgent(const QString& copy, const QString& installedVersion)
+{
+    if (Result<> verified = CodeSignature::verifyBundle(copy); !verified.ok()) {
+        return verified;
+    }
+    const OptionalString identifier = Bundle::infoDictionaryText(copy, QStringLiteral("CFBundleIdentifier"));
+    if (identifier != agentIdentifier) {
+        return Failure{Log::format("it is %@, not the agent %@", {identifier, agentIdentifier})};
+    }
+    const OptionalString version = Bundle::infoDictionaryText(copy, QStringLiteral("CFBundleShortVersionString"));
+    if (!VersionNumber::isNotOlder(version.value_or(QString()), installedVersion)) {
+        return Failure{Log::format("its version %@ is older than the installed %@", {version, installedVersion})};
+    }
+    return {};
+}
+
+// The cheap checks of the image before anything is copied: the agent's signed list against its names, kinds and
+// sizes, and every tool there. Fails naming the item and why.
+Result<> precheckVolume(QString& item)
+{
+    item = QStringLiteral("Orvo.app");
+    if (Result<> shaped = CodeSignature::verifyShape(SystemRoot::path(onAgentVolume("Orvo.app"))); !shaped.ok()) {
+        return shaped;
+    }
+    for (const Tool& tool : companionTools()) {
+        struct stat st;
+        if (::lstat(QFile::encodeName(SystemRoot::path(onAgentVolume(tool.name))).constData(), &st) != 0) {
+            item = QString::fromLatin1(tool.name);
+            return Failure{QStringLiteral("it is not in the image")};
+        }
+    }
+    return {};
 }
 
 } // namespace
@@ -245,12 +311,6 @@ bool OrvoDmgDownloader::mountingOrvoMacDmg()
         }
         // From here each step detaches it by its mount point, with its line, or leaves it attached for Retry.
         volume.release();
-        // An agent already there is not replaced; detached so that Retry attaches afresh.
-        if (FileManager::defaultManager().fileExists(inAgentFolder("Orvo.app"))) {
-            unMountingOrvoMacDmg();
-            showFailure(agentInTheWayMessage, [this] { mountingOrvoMacDmg(); });
-            return;
-        }
         launched = copyAppFileAndLaunch();
         // An agent that did not start leaves the image attached for Retry.
         if (launched) {
@@ -269,20 +329,52 @@ bool OrvoDmgDownloader::copyAppFileAndLaunch()
         const QString folder = WorkingFolders::agentFolder();
         // A folder that cannot be made fails the install below, which says so.
         static_cast<void>(manager.createDirectory(folder, true));
-        // Copied beside its place, verified there, and renamed in whole: the agent path never holds a torn or
-        // foreign agent, and only what verified is launched.
-        const SiblingInstall::Outcome installed = installFromVolume(
-            fullName, "Orvo.app", Paths::appendingPathComponent(folder, QStringLiteral("/Orvo.app")),
-            [](const QString& copy) { return CodeSignature::verifyBundle(copy); }, "%s : Orvo.app file copied");
-        if (installed != SiblingInstall::Outcome::Installed) {
+        // The agent and its tools go in together or not at all, each copied beside its place and verified there;
+        // the installed agent is exchanged with the new one only once all are accepted, so a refused or failed
+        // install leaves it working, and only what verified is launched.
+        QString refusedItem;
+        SiblingInstall::JointInstallation installed{SiblingInstall::Outcome::Refused, QString()};
+        if (Result<> fits = precheckVolume(refusedItem); !fits.ok()) {
+            installed.reason = fits.error();
+        } else {
+            const QString minimum = installedAgentVersion();
+            QString agentCopy;
+            QList<SiblingInstall::Item> items{{SystemRoot::path(onAgentVolume("Orvo.app")),
+                                               Paths::appendingPathComponent(folder, QStringLiteral("/Orvo.app")),
+                                               [&agentCopy, &minimum](const QString& copy) {
+                                                   agentCopy = copy;
+                                                   return acceptAgent(copy, minimum);
+                                               }}};
+            const QList<Tool> tools = companionTools();
+            for (const Tool& tool : tools) {
+                // Each tool is checked against the digests the verified copy of the agent carries.
+                items.append(
+                    {SystemRoot::path(onAgentVolume(tool.name)), tool.destination, [&agentCopy](const QString& copy) {
+                         return CodeSignature::verifyCompanion(agentCopy, copy);
+                     }});
+            }
+            installed = SiblingInstall::installAll(items);
+            refusedItem = installed.failedItem > 0 ? QString::fromLatin1(tools.at(installed.failedItem - 1).name)
+                                                   : QStringLiteral("Orvo.app");
+        }
+        if (installed.outcome != SiblingInstall::Outcome::Installed) {
+            if (installed.outcome == SiblingInstall::Outcome::Refused) {
+                Log::write("%s : %@ not installed: %@", fullName, refusedItem, Log::outsideText(installed.reason));
+            }
             Log::write("orvo app file not launched");
+            unMountingOrvoMacDmg();
+            if (installed.outcome == SiblingInstall::Outcome::NotPlaced) {
+                // The image is fine; Retry attaches it again once the old agent lets go.
+                showFailure(agentInTheWayMessage, [this] { mountingOrvoMacDmg(); });
+                return;
+            }
             // Nothing installed: the image goes, as it may be what was refused, and Retry fetches it anew.
             removeImage();
-            unMountingOrvoMacDmg();
-            showFailure(installed == SiblingInstall::Outcome::Refused ? refusedMessage : notInstalledMessage,
+            showFailure(installed.outcome == SiblingInstall::Outcome::Refused ? refusedMessage : notInstalledMessage,
                         [] { retryDownload(); });
             return;
         }
+        Log::write("%s : Orvo.app file copied", fullName);
         launched = launchAndFinish();
     });
     return launched;
@@ -294,40 +386,19 @@ bool OrvoDmgDownloader::launchAndFinish()
     const char* fullName = "-[OrvoDmgDownloader copyAppFileAndLaunch]";
     bool launched = false;
     ExceptionGuard::run(fullName, [&] {
-        const QString folder = WorkingFolders::agentFolder();
-        const QString appPath = Paths::appendingPathComponent(folder, QStringLiteral("Orvo.app"));
+        const QString appPath = agentPath();
         showPhase(JoinProgressWindow::Phase::StartingAgent);
-        if (workspaceLaunchApplication(appPath)) {
-            launched = true;
-            Log::write("%s : App Path : %@ orvo app file launched!", fullName, appPath);
-            struct Tool
-            {
-                const char* name;
-                QString destination;
-                const char* copied;
-            };
-            const Tool tools[] = {
-                {"OrvoCrashDetector", inAgentFolder("OrvoCrashDetector"), "%s : OrvoCrashDetector file copied"},
-                {"WendraUserHandler", Paths::appendingPathComponent(folder, QStringLiteral("/WendraUserHandler")),
-                 "%s : WendraUserHandler file copied"},
-                {"OWPreLogin", Paths::appendingPathComponent(folder, QStringLiteral("/OWPreLogin")),
-                 "%s :OWPreLogin file copied"},
-                {"OrvoPingAgent", Paths::appendingPathComponent(folder, QStringLiteral("/OrvoPingAgent")),
-                 "%s :OrvoPingAgent file copied"},
-            };
-            // Each tool is checked against the digests the agent just installed carries, and replaces an older one.
-            const auto matchesAgent = [&appPath](const QString& copy) {
-                return CodeSignature::verifyCompanion(appPath, copy);
-            };
-            for (const Tool& tool : tools) {
-                // Each tool's outcome is in its line; the agent runs without the ones that did not go in.
-                static_cast<void>(installFromVolume(fullName, tool.name, tool.destination, matchesAgent, tool.copied));
-            }
-        } else {
+        if (!workspaceLaunchApplication(appPath)) {
             Log::write("orvo app file not launched");
-            // The image stays attached, so Retry can launch again and then copy the tools.
+            // The image stays attached, so Retry can launch again.
             showFailure(launchFailedMessage, [this] { launchAndFinish(); });
             return;
+        }
+        launched = true;
+        Log::write("%s : App Path : %@ orvo app file launched!", fullName, appPath);
+        // The tools went in with the agent; their lines follow the launch, where they always stood.
+        for (const Tool& tool : companionTools()) {
+            Log::write(tool.copied, fullName);
         }
         removeImage();
         unMountingOrvoMacDmg();

@@ -6,7 +6,7 @@
 #include <QStringList>
 
 // The agent downloader: its own download and delegate. Fetches "OrvoMac.dmg" into the agent folder, then attaches
-// it with the disk-image tool, installs and launches "Orvo.app", copies the companion tools, deletes the image,
+// it with the disk-image tool, installs "Orvo.app" with its companion tools and launches it, deletes the image,
 // detaches it and closes the progress window.
 class OrvoDmgDownloader : public UrlDownload, public UrlDownloadDelegate
 {
@@ -28,13 +28,14 @@ public:
 
     // Attaches the image, after detaching a volume an earlier run left at its mount point; installs and launches the
     // agent. True when the agent was launched. A volume that cannot be cleared or an image that cannot be attached
-    // drops the image and offers Retry, which fetches it anew; an agent already in the agent folder is left alone
-    // and Retry runs this again.
+    // drops the image and offers Retry, which fetches it anew.
     bool mountingOrvoMacDmg();
-    // Installs "Orvo.app" from the volume when it verifies, launches it, installs each companion tool that matches
-    // it, deletes the image, detaches it and closes the progress window. True when the agent was launched. An agent
-    // refused or not installed drops the image and offers Retry, which fetches it anew; one that does not start
-    // leaves the image attached and Retry launches it again.
+    // Installs "Orvo.app" and its four companion tools from the volume together, once the agent verifies, is named
+    // "com.orvo.wendra.agent", is not older than the installed one, and every tool matches it; launches it, deletes
+    // the image, detaches it and closes the progress window. True when the agent was launched. A refused or failed
+    // install changes nothing installed, drops the image and offers Retry, which fetches it anew; an old agent that
+    // cannot be exchanged keeps the image and Retry attaches it again; an agent that does not start leaves the image
+    // attached and Retry launches it again.
     bool copyAppFileAndLaunch();
     void unMountingOrvoMacDmg();
     // Launches the application bundle at path with the agent's launch arguments; YES once it has started.

@@ -155,10 +155,17 @@ void OrvoPluginUpdater::copyAppFile()
         } else {
             Log::write("%s : No Existing Updated Orvo Plugin Present in folder %@", fullName, folder);
         }
-        const SiblingInstall::Installation result = SiblingInstall::install(
-            SystemRoot::path(WorkingFolders::pluginVolume() + QStringLiteral("/Orvo Wendra Customer Plugin.app")),
-            Paths::appendingPathComponent(folder, QStringLiteral("/Orvo Wendra Customer Plugin.app")),
-            [](const QString& copy) { return verifyForStaging(copy); });
+        const QString source =
+            SystemRoot::path(WorkingFolders::pluginVolume() + QStringLiteral("/Orvo Wendra Customer Plugin.app"));
+        // Names, kinds and sizes first, on the volume: an unlisted or grown file is refused before anything is copied.
+        SiblingInstall::Installation result{SiblingInstall::Outcome::Refused, QString()};
+        if (Result<> shaped = CodeSignature::verifyShape(source); !shaped.ok()) {
+            result.reason = shaped.error();
+        } else {
+            result = SiblingInstall::install(
+                source, Paths::appendingPathComponent(folder, QStringLiteral("/Orvo Wendra Customer Plugin.app")),
+                [](const QString& copy) { return verifyForStaging(copy); });
+        }
         if (result.outcome == SiblingInstall::Outcome::Installed) {
             SessionDetails::getInstance()->setIsAppReplaceFlag(true);
             Log::write("%s : Orvo Wendra Customer Plugin.app file copied to  OrvoCustomerPluginNative folder",

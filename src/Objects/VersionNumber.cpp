@@ -54,3 +54,8 @@ bool VersionNumber::isNewer(const QString& offered, const QString& running)
     }
     return false;
 }
+
+bool VersionNumber::isNotOlder(const QString& candidate, const QString& installed)
+{
+    return places(candidate).has_value() && !isNewer(installed, candidate);
+}

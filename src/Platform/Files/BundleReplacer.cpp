@@ -35,7 +35,7 @@ BundleReplacer::Outcome swapIn(const QString& source, const QByteArray& destinat
     }
     const QByteArray& copy = reserved.value();
     // A failed copy takes its partial tree away itself.
-    if (!FileManager::defaultManager().copyItem(source, QFile::decodeName(copy))) {
+    if (!FileManager::defaultManager().copyItem(source, QFile::decodeName(copy), FileManager::CopyModes::Installed)) {
         return Outcome::CopyFailed;
     }
     // The copy is what goes in place, so the copy is what is checked: the source may change meanwhile.

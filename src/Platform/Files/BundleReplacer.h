@@ -7,7 +7,8 @@
 #include <functional>
 
 // Puts a copy of one bundle in place of another so that the destination holds a whole bundle, old or new, at
-// every instant: copy beside it under a hidden name, check that copy, swap the two in one step, remove the old one.
+// every instant: copy beside it under a hidden name (0755 folders and programs, 0644 other files, whatever the source
+// holds), check that copy, swap the two in one step, remove the old one.
 class BundleReplacer
 {
 public:

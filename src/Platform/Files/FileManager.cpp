@@ -21,6 +21,15 @@ namespace {
 // Copies never carry set-user-ID or set-group-ID bits: what comes from an image must not run as its maker.
 constexpr mode_t copiedBits = 01777;
 
+// The bits a copy gets: the source's less set-ID, or for an install always the same ones, whatever the source holds.
+mode_t copyBits(mode_t sourceMode, FileManager::CopyModes modes)
+{
+    if (modes == FileManager::CopyModes::Kept) {
+        return sourceMode & copiedBits;
+    }
+    return S_ISDIR(sourceMode) || (sourceMode & S_IXUSR) != 0 ? 0755 : 0644;
+}
+
 QByteArray native(const QString& path)
 {
     return QFile::encodeName(path);
@@ -139,7 +148,7 @@ bool forEachEntry(const QByteArray& folder, int& code, bool stopOnFailure,
 }
 
 // Every destination entry is created exclusively, so nothing that was there is ever written or taken over.
-bool copyTree(const QByteArray& from, const QByteArray& to, int& code, bool& created)
+bool copyTree(const QByteArray& from, const QByteArray& to, FileManager::CopyModes modes, int& code, bool& created)
 {
     struct stat st;
     if (::lstat(from.constData(), &st) != 0) {
@@ -162,7 +171,7 @@ bool copyTree(const QByteArray& from, const QByteArray& to, int& code, bool& cre
         return true;
     }
     if (S_ISREG(st.st_mode)) {
-        return copyFileContents(from, to, st.st_mode, code, created);
+        return copyFileContents(from, to, copyBits(st.st_mode, modes), code, created);
     }
     if (!S_ISDIR(st.st_mode)) {
         code = ENOTSUP;
@@ -176,9 +185,9 @@ bool copyTree(const QByteArray& from, const QByteArray& to, int& code, bool& cre
     created = true;
     bool ok = forEachEntry(from, code, true, [&](const QByteArray& name) {
         bool inner = false;
-        return copyTree(from + '/' + name, to + '/' + name, code, inner);
+        return copyTree(from + '/' + name, to + '/' + name, modes, code, inner);
     });
-    if (ok && ::chmod(to.constData(), st.st_mode & copiedBits) != 0) {
+    if (ok && ::chmod(to.constData(), copyBits(st.st_mode, modes)) != 0) {
         code = errno;
         ok = false;
     }
@@ -282,7 +291,7 @@ Result<> FileManager::createDirectory(const QString& path, bool withIntermediate
     return Failure{errnoText(QStringLiteral("cannot create folder"), path, EEXIST)};
 }
 
-Result<> FileManager::copyItem(const QString& source, const QString& destination)
+Result<> FileManager::copyItem(const QString& source, const QString& destination, CopyModes modes)
 {
     if (!fileExists(source)) {
         return Failure{errnoText(QStringLiteral("cannot copy"), source, ENOENT)};
@@ -294,7 +303,7 @@ Result<> FileManager::copyItem(const QString& source, const QString& destination
     }
     int code = 0;
     bool created = false;
-    if (copyTree(native(source), native(destination), code, created)) {
+    if (copyTree(native(source), native(destination), modes, code, created)) {
         return {};
     }
     if (!created && code == EEXIST) {

@@ -20,9 +20,17 @@ public:
     // Creates the folder, with missing parents when asked; succeeds when it exists afterwards. mode applies to
     // the folders this call creates, when given.
     Result<> createDirectory(const QString& path, bool withIntermediates, std::optional<mode_t> mode = std::nullopt);
-    // Copies a file or a whole folder (links kept as links, permission bits kept but for set-user-ID and
-    // set-group-ID); fails, changing nothing, when the destination exists or the source is missing.
-    Result<> copyItem(const QString& source, const QString& destination);
+    // How a copy's permission bits are set: Kept, the source's but for set-user-ID and set-group-ID; Installed,
+    // 0755 for folders and for files the owner may run, 0644 for other files, whatever the source holds.
+    enum class CopyModes
+    {
+        Kept,
+        Installed,
+    };
+
+    // Copies a file or a whole folder, links kept as links; fails, changing nothing, when the destination exists or
+    // the source is missing.
+    Result<> copyItem(const QString& source, const QString& destination, CopyModes modes = CopyModes::Kept);
     // Copies a file over destination in one step: a copy beside it, then a rename. The old destination
     // stays as it was on failure.
     Result<> replaceItemWithCopy(const QString& source, const QString& destination, mode_t mode);

@@ -91,6 +91,11 @@ QString Log::outsideText(QStringView text, qsizetype bound)
     return out;
 }
 
+OptionalString Log::outsideValue(const OptionalString& text)
+{
+    return text ? OptionalString(outsideText(*text)) : std::nullopt;
+}
+
 QString Log::format(const char* format, std::initializer_list<LogArg> args)
 {
     QString out;

@@ -52,6 +52,8 @@ public:
     // Text from outside (a reply, an image, a URL) as a log line shows it: control, separator and format characters
     // escaped ("\n", "\x1b", "\u2028"), cut past bound characters with the full length noted.
     static QString outsideText(QStringView text, qsizetype bound = outsideTextBound);
+    // The same for a value that may be absent, which stays absent ("(null)" in a line).
+    static OptionalString outsideValue(const OptionalString& text);
 
 private:
     static void writeArgs(const char* format, std::initializer_list<LogArg> args);

@@ -24,7 +24,8 @@ inline std::function<bool(const QUrl& url)> openURL;
 inline QString mainExecutablePath;
 // The folder ResourceImages reads in place of the running bundle's resources.
 inline QString resourceFolder;
-// Whether BundleReplacer tries the one-step swap; off takes the road of a file system without it.
+// Whether BundleReplacer and SiblingInstall's joint install try the one-step swap; off takes the road of a file system
+// without it.
 inline bool exchangeEnabled = true;
 // The synchronous check's idle time-out in place of the default minute.
 inline std::optional<std::chrono::milliseconds> checkTimeout;

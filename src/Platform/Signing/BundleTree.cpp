@@ -100,6 +100,17 @@ Result<int> BundleTree::openBundle(const QString& bundlePath)
 
 Result<> BundleTree::read(const QString& bundlePath)
 {
+    return readTree(bundlePath, true);
+}
+
+Result<> BundleTree::readShape(const QString& bundlePath)
+{
+    return readTree(bundlePath, false);
+}
+
+Result<> BundleTree::readTree(const QString& bundlePath, bool withDigests)
+{
+    m_withDigests = withDigests;
     m_items.clear();
     m_sealFiles.clear();
     const Result<int> fd = openBundle(bundlePath);
@@ -171,6 +182,11 @@ Result<> BundleTree::readFolder(int fd, const QString& relative, int depth)
                 m_items.insert(path, item);
                 outcome = readFolder(child, path, depth + 1);
             }
+        } else if (S_ISREG(st.st_mode) && !m_withDigests) {
+            // The shape is what lstat says: nothing is opened, so even a huge file costs nothing here.
+            item.executable = (st.st_mode & S_IXUSR) != 0;
+            item.size = st.st_size;
+            m_items.insert(path, item);
         } else if (S_ISREG(st.st_mode)) {
             // Opened without waiting and checked again on the descriptor: what was a file when listed must be one.
             const int file = ::openat(::dirfd(dir), name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -183,6 +199,7 @@ Result<> BundleTree::readFolder(int fd, const QString& relative, int depth)
             if (digest.ok()) {
                 item.digest = *digest;
                 item.executable = (opened.st_mode & S_IXUSR) != 0;
+                item.size = opened.st_size;
                 m_items.insert(path, item);
             } else {
                 outcome = Failure{errnoText(QStringLiteral("file"), path)};

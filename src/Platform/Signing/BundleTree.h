@@ -24,9 +24,11 @@ public:
     struct Item
     {
         Kind kind = Kind::File;
-        // Files: the SHA-256 digest in hex, and whether the owner may run the file.
+        // Files: the SHA-256 digest in hex (empty when read for the shape only), whether the owner may run the
+        // file, and its size in bytes.
         QString digest;
         bool executable = false;
+        qint64 size = 0;
         // Links: the target as written.
         QString target;
     };
@@ -35,6 +37,8 @@ public:
     // files in sealFolder with their contents. Refuses special files, names that are not plain UTF-8 text, links
     // that lead out of the bundle and trees too large to be a bundle, failing with why.
     Result<> read(const QString& bundlePath);
+    // Reads as read() does but opens no file outside sealFolder: names, kinds, sizes and links, no digests.
+    Result<> readShape(const QString& bundlePath);
     // Reads only the files in sealFolder, without following a link on the way there; no such folder reads as none.
     Result<> readSealOnly(const QString& bundlePath);
 
@@ -44,6 +48,7 @@ public:
 
 private:
     static Result<int> openBundle(const QString& bundlePath);
+    Result<> readTree(const QString& bundlePath, bool withDigests);
     Result<> readFolder(int fd, const QString& relative, int depth);
     Result<> readSeal(int fd);
     Result<> noLinkLeavesBundle() const;
@@ -51,4 +56,5 @@ private:
 
     QMap<QString, Item> m_items;
     QMap<QString, QByteArray> m_sealFiles;
+    bool m_withDigests = true;
 };

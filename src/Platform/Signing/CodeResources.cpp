@@ -18,6 +18,7 @@ const QString companionsKey = QStringLiteral("companions");
 const QString digestKey = QStringLiteral("digest");
 const QString executableKey = QStringLiteral("executable");
 const QString symlinkKey = QStringLiteral("symlink");
+const QString sizeKey = QStringLiteral("size");
 
 bool isKind(const QVariant& value, QMetaType::Type type)
 {
@@ -78,8 +79,10 @@ Result<CodeResources> CodeResources::fromData(const QByteArray& data)
         BundleTree::Item item;
         item.digest = entry.value(digestKey).toString();
         item.executable = entry.value(executableKey).toBool();
-        if (entry.size() != 2 || !isKind(entry.value(digestKey), QMetaType::QString) ||
-            !isKind(entry.value(executableKey), QMetaType::Bool) || !add(it.key(), item)) {
+        item.size = entry.value(sizeKey).toLongLong();
+        if (entry.size() != 3 || !isKind(entry.value(digestKey), QMetaType::QString) ||
+            !isKind(entry.value(executableKey), QMetaType::Bool) ||
+            !isKind(entry.value(sizeKey), QMetaType::LongLong) || item.size < 0 || !add(it.key(), item)) {
             return invalid(QStringLiteral("the entry of file %1").arg(Log::outsideText(it.key())));
         }
     }
@@ -133,7 +136,9 @@ QByteArray CodeResources::data() const
     for (auto it = m_items.begin(); it != m_items.end(); ++it) {
         switch (it->kind) {
         case BundleTree::Kind::File:
-            files.insert(it.key(), QVariantMap{{digestKey, it->digest}, {executableKey, it->executable}});
+            files.insert(it.key(), QVariantMap{{digestKey, it->digest},
+                                               {executableKey, it->executable},
+                                               {sizeKey, QVariant::fromValue(qlonglong{it->size})}});
             break;
         case BundleTree::Kind::Link:
             links.insert(it.key(), QVariantMap{{symlinkKey, it->target}});
@@ -154,9 +159,15 @@ QByteArray CodeResources::data() const
     return xml ? *xml : QByteArray();
 }
 
-Result<> CodeResources::matches(const BundleTree& tree) const
+Result<> CodeResources::matchesShape(const BundleTree& tree) const
 {
     const QMap<QString, BundleTree::Item>& present = tree.items();
+    // Unlisted items first: one of them may be the huge file the shape check is there to refuse.
+    for (auto it = present.begin(); it != present.end(); ++it) {
+        if (!m_items.contains(it.key())) {
+            return Failure{QStringLiteral("%1 is not in the signature").arg(Log::outsideText(it.key()))};
+        }
+    }
     for (auto it = m_items.begin(); it != m_items.end(); ++it) {
         const auto found = present.constFind(it.key());
         if (found == present.constEnd()) {
@@ -166,6 +177,21 @@ Result<> CodeResources::matches(const BundleTree& tree) const
             return Failure{QStringLiteral("%1 is a %2 where the signature has a %3")
                                .arg(Log::outsideText(it.key()), kindName(found->kind), kindName(it->kind))};
         }
+        if (found->size != it->size) {
+            return Failure{QStringLiteral("%1 has been changed").arg(Log::outsideText(it.key()))};
+        }
+    }
+    return {};
+}
+
+Result<> CodeResources::matches(const BundleTree& tree) const
+{
+    if (Result<> shaped = matchesShape(tree); !shaped.ok()) {
+        return shaped;
+    }
+    const QMap<QString, BundleTree::Item>& present = tree.items();
+    for (auto it = m_items.begin(); it != m_items.end(); ++it) {
+        const auto found = present.constFind(it.key());
         if (found->digest != it->digest) {
             return Failure{QStringLiteral("%1 has been changed").arg(Log::outsideText(it.key()))};
         }
@@ -174,11 +200,6 @@ Result<> CodeResources::matches(const BundleTree& tree) const
         }
         if (found->target != it->target) {
             return Failure{QStringLiteral("the link %1 has been changed").arg(Log::outsideText(it.key()))};
-        }
-    }
-    for (auto it = present.begin(); it != present.end(); ++it) {
-        if (!m_items.contains(it.key())) {
-            return Failure{QStringLiteral("%1 is not in the signature").arg(Log::outsideText(it.key()))};
         }
     }
     return {};

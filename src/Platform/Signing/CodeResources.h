@@ -10,7 +10,7 @@
 #include <optional>
 
 // The list a bundle's signature covers (Contents/_CodeSignature/CodeResources): the bundle's folders, its files
-// with their digests and executable bits, its links with their targets, and the digests of companion files that
+// with their digests, sizes and executable bits, its links with their targets, and the digests of companion files that
 // are delivered beside the bundle.
 class CodeResources
 {
@@ -25,7 +25,10 @@ public:
     // The list as an XML property list.
     QByteArray data() const;
 
-    // Whether the tree matches the list item for item; fails with the first way it differs, in one line.
+    // Whether the tree holds the listed names with their kinds and file sizes and nothing else; reads no digest, so
+    // it suits a tree read for its shape only. Fails with the first way it differs, in one line.
+    Result<> matchesShape(const BundleTree& tree) const;
+    // Whether the tree matches the list item for item, shape first; fails with the first way it differs, in one line.
     Result<> matches(const BundleTree& tree) const;
     // The digest listed for the companion of that file name; absent, not a failure, when none is listed.
     std::optional<QString> companionDigest(const QString& name) const;

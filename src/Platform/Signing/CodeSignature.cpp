@@ -119,8 +119,25 @@ QByteArray CodeSignature::trustedPublicKey()
     return QByteArray(trustedSigningKeyPem);
 }
 
+Result<> CodeSignature::verifyShape(const QString& bundlePath, const QByteArray& publicKeyPem)
+{
+    BundleTree shape;
+    if (Result<> read = shape.readShape(bundlePath); !read.ok()) {
+        return read;
+    }
+    const Result<CodeResources> resources = signedResources(shape.sealFiles(), publicKeyPem);
+    if (!resources.ok()) {
+        return Failure{resources.error()};
+    }
+    return resources->matchesShape(shape);
+}
+
 Result<> CodeSignature::verifyBundle(const QString& bundlePath, const QByteArray& publicKeyPem)
 {
+    // Nothing is hashed before the shape fits: an unlisted or grown file is refused at once, whatever its size.
+    if (Result<> shaped = verifyShape(bundlePath, publicKeyPem); !shaped.ok()) {
+        return shaped;
+    }
     BundleTree tree;
     if (Result<> read = tree.read(bundlePath); !read.ok()) {
         return read;
