@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -135,6 +136,57 @@ private:
     QTemporaryDir m_dir;
 };
 
+// tinyproxy on loopback, with a configuration and log of its own.
+class Proxy
+{
+public:
+    // Starts it; with credentials ("user password") it asks every client for Basic authentication.
+    bool start(const QString& credentials)
+    {
+        m_port = closedLoopbackHost().section(QLatin1Char(':'), 1).toUShort();
+        QString config = QStringLiteral("Port %1\nListen 127.0.0.1\nTimeout 60\nMaxClients 20\nAllow 127.0.0.1\n"
+                                        "LogLevel Connect\nLogFile \"%2\"\n")
+                             .arg(m_port)
+                             .arg(m_dir.filePath(QStringLiteral("tinyproxy.log")));
+        if (!credentials.isEmpty()) {
+            config += QStringLiteral("BasicAuth %1\n").arg(credentials);
+        }
+        QFile file(m_dir.filePath(QStringLiteral("tinyproxy.conf")));
+        if (!file.open(QIODevice::WriteOnly) || file.write(config.toUtf8()) <= 0) {
+            return false;
+        }
+        file.close();
+        if (!m_process.start(QStringLiteral("tinyproxy"),
+                             {QStringLiteral("-d"), QStringLiteral("-c"), file.fileName()})) {
+            return false;
+        }
+        return QTest::qWaitFor(
+            [this] {
+                QTcpSocket probe;
+                probe.connectToHost(QStringLiteral("127.0.0.1"), m_port);
+                return probe.waitForConnected(1000);
+            },
+            20000);
+    }
+    // Its URL, with user information when given.
+    QString url(const QString& userInfo) const
+    {
+        return QStringLiteral("http://") + (userInfo.isEmpty() ? QString() : userInfo + QLatin1Char('@')) +
+               QStringLiteral("127.0.0.1:") + QString::number(m_port);
+    }
+    // The tunnels it was asked for to host.
+    qsizetype tunnelsTo(const QString& host) const
+    {
+        return readText(m_dir.filePath(QStringLiteral("tinyproxy.log")))
+            .count(QStringLiteral(": CONNECT %1 HTTP/1.1").arg(host));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    ChildProcess m_process;
+    quint16 m_port = 0;
+};
+
 } // namespace
 
 class TestEndToEnd : public QObject
@@ -159,6 +211,8 @@ private slots:
     void secondStartHandsOver();
     void killedPluginsLockTakenOver();
     void startsWithoutGuard();
+    void joinThroughProxy_data();
+    void joinThroughProxy();
 
 private:
     bool startPlugin(ChildProcess& plugin, const Sandbox& box, const QStringList& arguments = {},
@@ -691,6 +745,62 @@ void TestEndToEnd::startsWithoutGuard()
     QVERIFY(m_x.close(window));
     QVERIFY2(plugin.waitForExit(30000), qPrintable(box.log()));
     QCOMPARE(plugin.process().exitCode(), 0);
+}
+
+void TestEndToEnd::joinThroughProxy_data()
+{
+    QTest::addColumn<QString>("required"); // the proxy's BasicAuth ("user password"), none when empty
+    QTest::addColumn<QString>("variable"); // the variable naming the proxy
+    QTest::addColumn<QString>("userInfo"); // in the proxy's URL
+    QTest::addColumn<QString>("noProxy");
+    QTest::addColumn<int>("tunnels"); // the tunnels to the service the proxy is asked for
+    const QString auth = QStringLiteral("ada pr0xy-s3cret");
+    const QString good = QStringLiteral("ada:pr0xy-s3cret");
+    QTest::newRow("https_proxy") << QString() << "https_proxy" << QString() << QString() << 2;
+    QTest::newRow("https_proxy, Basic authentication") << auth << "https_proxy" << good << QString() << 2;
+    QTest::newRow("all_proxy, Basic authentication") << auth << "all_proxy" << good << QString() << 2;
+    QTest::newRow("no_proxy names the service") << QString() << "https_proxy" << QString() << "127.0.0.1" << 0;
+    // Refused by the proxy: nothing reaches the service, so nothing went around the proxy.
+    QTest::newRow("wrong proxy password") << auth << "https_proxy"
+                                          << "ada:wrong-s3cret" << QString() << 1;
+}
+
+void TestEndToEnd::joinThroughProxy()
+{
+    QFETCH(QString, required);
+    QFETCH(QString, variable);
+    QFETCH(QString, userInfo);
+    QFETCH(QString, noProxy);
+    QFETCH(int, tunnels);
+    Proxy proxy;
+    QVERIFY(proxy.start(required));
+    QStringList variables{variable + QLatin1Char('=') + proxy.url(userInfo)};
+    if (!noProxy.isEmpty()) {
+        variables << QStringLiteral("no_proxy=") + noProxy;
+    }
+    const bool refused = userInfo.contains(QStringLiteral("wrong"));
+    Sandbox box;
+    QVERIFY(box.installAgent());
+    m_service.configure(noUpdates.toUtf8());
+    QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), m_service.host(), QStringLiteral("eu"),
+                          QStringLiteral("tok-9")));
+    ChildProcess plugin;
+    QVERIFY(startPlugin(plugin, box, {}, QStringLiteral(ORVO_TEST_BUNDLE_EXECUTABLE), variables));
+    if (refused) {
+        QTRY_VERIFY_WITH_TIMEOUT(
+            box.log().contains(QStringLiteral("-[ApiHandler pluginUpdateCheckApi] : Status code :")), 30000);
+        QVERIFY(m_x.close(m_x.findWindow(joinTitle, plugin.processId())));
+    } else {
+        QVERIFY(join(plugin, QStringLiteral("123 456 789"), QStringLiteral("Ada")));
+    }
+    QVERIFY2(plugin.waitForExit(120000), qPrintable(box.log()));
+    QCOMPARE(plugin.process().exitCode(), 0);
+    const QString record = m_service.record();
+    QCOMPARE(record.count(QStringLiteral("GET /api/v1/customer_plugin/check_update")), refused ? 0 : 1);
+    QCOMPARE(record.count(QStringLiteral("GET /api/v2/agent/check_update")), refused ? 0 : 1);
+    QCOMPARE(proxy.tunnelsTo(m_service.host()), tunnels);
+    QTRY_COMPARE_WITH_TIMEOUT(box.agentReport().isEmpty(), refused, refused ? 0 : 30000);
+    QVERIFY2(!box.log().contains(QStringLiteral("s3cret")), qPrintable(box.log()));
 }
 
 QTEST_MAIN(TestEndToEnd)
