@@ -10,6 +10,7 @@
 #include "Platform/App/Application.h"
 #include "Platform/App/NotificationCenter.h"
 #include "Platform/App/ProcessInfo.h"
+#include "Platform/App/Window.h"
 #include "Platform/Files/Bundle.h"
 #include "Platform/Files/BundleReplacer.h"
 #include "Platform/Files/FileManager.h"
@@ -55,6 +56,17 @@ Result<> sameIdentity(const QString& candidate, const QString& running)
         return Failure{Log::format("the staged bundle is %@, the running one %@", {theirs, ours})};
     }
     return {};
+}
+
+// The info file of an installer start: element 1 names a path inside the folder that holds it.
+QString installerInfoPath(const QStringList& arguments)
+{
+    const QString folder = Paths::deletingLastPathComponent(arguments.value(1));
+    const QString infoPath = folder + QLatin1Char('/') + infoFileName;
+    if (!FileManager::defaultManager().fileExists(infoPath)) {
+        return folder + QLatin1Char('/') + infoCopyName;
+    }
+    return infoPath;
 }
 
 QString emptyText()
@@ -215,12 +227,7 @@ void AppDelegate::parseCommandLineArgs()
             readInfoFileArgs(infoPath);
         } else {
             Log::write("%s ******* Orvo Wendra Customer Plugin App Invoked By Orvo Plugin Installer.", fullName);
-            // Element 1 names a path inside the folder that holds the info file.
-            const QString folder = Paths::deletingLastPathComponent(arguments.value(1));
-            QString infoPath = folder + QLatin1Char('/') + infoFileName;
-            if (!FileManager::defaultManager().fileExists(infoPath)) {
-                infoPath = folder + QLatin1Char('/') + infoCopyName;
-            }
+            const QString infoPath = installerInfoPath(arguments);
             session->setInfoPlistPath(infoPath);
             Log::write("%s : Info plist Filepath :  %@", fullName, Log::outsideValue(session->infoPlistPath()));
             readInfoFileArgs(infoPath);
@@ -308,6 +315,20 @@ void AppDelegate::applicationDidFinishLaunching()
     checkInstalledAgentVersion();
     ApiHandler::getInstance()->pluginUpdateCheckApi();
     showJoinWindow();
+}
+
+void AppDelegate::applicationDidReceiveAnotherStart(const QStringList& arguments)
+{
+    const char* fullName = "-[AppDelegate applicationDidReceiveAnotherStart:]";
+    ExceptionGuard::run(fullName, [&] {
+        Log::write("%s : Another start handed over its arguments : %@", fullName, arguments);
+        Window::orderFrontShownWindows();
+        // The running session keeps its settings; the copy is what the next start reads.
+        if (arguments.contains(installerArgument)) {
+            SessionDetails::getInstance()->setInfoPlistPath(installerInfoPath(arguments));
+            copyInfoFile();
+        }
+    });
 }
 
 void AppDelegate::findCurrentAppPath()

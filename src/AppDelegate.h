@@ -3,6 +3,7 @@
 #include "Platform/App/ApplicationDelegate.h"
 
 #include <QString>
+#include <QStringList>
 
 class QTimer;
 
@@ -33,6 +34,8 @@ public:
     void addObservers();
 
     void applicationDidFinishLaunching() override;
+    // A second start: its windows come to the front, and an installer's info file is copied as at an installer start.
+    void applicationDidReceiveAnotherStart(const QStringList& arguments) override;
     void findCurrentAppPath();
     void getorvoPluginAppVersion();
 

@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,6 +19,8 @@ namespace {
 
 const QString started = QStringLiteral("OrvoPlugin App Started");
 const QString closing = QStringLiteral("OrvoPlugin App terminated");
+const QString handedOver = QStringLiteral("-[AppDelegate applicationDidReceiveAnotherStart:] : Another start handed "
+                                          "over its arguments");
 const QString checkAnswered = QStringLiteral("-[ApiHandler pluginUpdateCheckApi] : Status code : 200");
 const QString noUpdates = QStringLiteral("{\"plugin\":{\"update\":false,\"download_url\":\"\"},"
                                          "\"agent\":{\"update_needed\":false,\"download_url\":\"\"}}");
@@ -59,14 +62,16 @@ bool writeInfoFile(const QString& path, const QString& host, const QString& dc, 
                           .toUtf8()) > 0;
 }
 
-// One customer's machine: a home folder and a system root of its own, with the stand-in disk-image tool as
-// "/usr/bin/hdiutil".
+// One customer's machine: a home folder, a runtime folder and a system root of its own, with the stand-in disk-image
+// tool as "/usr/bin/hdiutil".
 class Sandbox
 {
 public:
     Sandbox()
     {
         QDir().mkpath(home());
+        QDir().mkpath(runtime());
+        QFile::setPermissions(runtime(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QDir().mkpath(root(QStringLiteral("Volumes")));
         QDir().mkpath(root(QStringLiteral("usr/bin")));
         QDir().mkpath(root(QStringLiteral("System/Library/CoreServices")));
@@ -78,6 +83,13 @@ public:
         }
     }
     QString home() const { return m_dir.filePath(QStringLiteral("home")); }
+    // Where a running plugin keeps its lock and socket.
+    QString runtime() const { return m_dir.filePath(QStringLiteral("runtime")); }
+    // The plugin's lock and socket files there.
+    QStringList guardFiles() const
+    {
+        return QDir(runtime()).entryList({QStringLiteral("orvo-wendra-plugin-*")}, QDir::Files | QDir::System);
+    }
     QString root(const QString& path) const { return m_dir.filePath(QStringLiteral("root/") + path); }
     QString path(const QString& name) const { return m_dir.filePath(name); }
     QString logFolder() const { return home() + QStringLiteral("/Library/Logs/OrvoWendra/OrvoPlugin/"); }
@@ -113,6 +125,7 @@ public:
     {
         QProcessEnvironment env = display.environment();
         env.insert(QStringLiteral("HOME"), home());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime());
         env.insert(QStringLiteral("ORVO_SYSTEM_ROOT"), m_dir.filePath(QStringLiteral("root")));
         env.insert(QStringLiteral("SSL_CERT_FILE"), caFile);
         env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
@@ -121,6 +134,57 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+// tinyproxy on loopback, with a configuration and log of its own.
+class Proxy
+{
+public:
+    // Starts it; with credentials ("user password") it asks every client for Basic authentication.
+    bool start(const QString& credentials)
+    {
+        m_port = closedLoopbackHost().section(QLatin1Char(':'), 1).toUShort();
+        QString config = QStringLiteral("Port %1\nListen 127.0.0.1\nTimeout 60\nMaxClients 20\nAllow 127.0.0.1\n"
+                                        "LogLevel Connect\nLogFile \"%2\"\n")
+                             .arg(m_port)
+                             .arg(m_dir.filePath(QStringLiteral("tinyproxy.log")));
+        if (!credentials.isEmpty()) {
+            config += QStringLiteral("BasicAuth %1\n").arg(credentials);
+        }
+        QFile file(m_dir.filePath(QStringLiteral("tinyproxy.conf")));
+        if (!file.open(QIODevice::WriteOnly) || file.write(config.toUtf8()) <= 0) {
+            return false;
+        }
+        file.close();
+        if (!m_process.start(QStringLiteral("tinyproxy"),
+                             {QStringLiteral("-d"), QStringLiteral("-c"), file.fileName()})) {
+            return false;
+        }
+        return QTest::qWaitFor(
+            [this] {
+                QTcpSocket probe;
+                probe.connectToHost(QStringLiteral("127.0.0.1"), m_port);
+                return probe.waitForConnected(1000);
+            },
+            20000);
+    }
+    // Its URL, with user information when given.
+    QString url(const QString& userInfo) const
+    {
+        return QStringLiteral("http://") + (userInfo.isEmpty() ? QString() : userInfo + QLatin1Char('@')) +
+               QStringLiteral("127.0.0.1:") + QString::number(m_port);
+    }
+    // The tunnels it was asked for to host.
+    qsizetype tunnelsTo(const QString& host) const
+    {
+        return readText(m_dir.filePath(QStringLiteral("tinyproxy.log")))
+            .count(QStringLiteral(": CONNECT %1 HTTP/1.1").arg(host));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    ChildProcess m_process;
+    quint16 m_port = 0;
 };
 
 } // namespace
@@ -143,6 +207,12 @@ private slots:
     void selfUpdateAtExit();
     void customerStartAfterInstallerStart();
     void liveLogRotatesWhileRunning();
+    void secondStartHandsOver_data();
+    void secondStartHandsOver();
+    void killedPluginsLockTakenOver();
+    void startsWithoutGuard();
+    void joinThroughProxy_data();
+    void joinThroughProxy();
 
 private:
     bool startPlugin(ChildProcess& plugin, const Sandbox& box, const QStringList& arguments = {},
@@ -381,7 +451,7 @@ void TestEndToEnd::failureThenRetry_data()
     // Refused, logged cut: it neither floods the log nor rotates it.
     QTest::newRow("agent check with a 3 MB download_url")
         << QJsonObject{{QStringLiteral("download_url"), QStringLiteral("https://%1/").arg(m_service.host()) +
-                                                            QString(3 * 1024 * 1024, QLatin1Char('a'))}}
+                                                            QString(qsizetype{3} * 1024 * 1024, QLatin1Char('a'))}}
         << QJsonObject() << QJsonObject() << false << unreachable << "";
     QTest::newRow("disk-image tool hangs")
         << QJsonObject() << QJsonObject() << QJsonObject() << true << "The support app's package could not be opened."
@@ -417,7 +487,7 @@ void TestEndToEnd::failureThenRetry()
 
     QTRY_VERIFY_WITH_TIMEOUT(box.log().contains(QStringLiteral("-[JoinProgressWindow showFailure:] : ") + message),
                              60000);
-    QVERIFY(box.log().toUtf8().size() - logged < 16 * 1024);
+    QVERIFY(box.log().toUtf8().size() - logged < qint64{16} * 1024);
     QVERIFY(!QFile::exists(box.logFolder() + QStringLiteral("orvoPlugin0.log")));
     QCOMPARE(box.log().contains(QStringLiteral("did not exit in time and was stopped")), hangingTool);
     QVERIFY(plugin.process().state() == QProcess::Running);
@@ -554,7 +624,7 @@ void TestEndToEnd::liveLogRotatesWhileRunning()
     const QByteArray marker = QByteArrayLiteral("appended by the rotation test\n");
     QFile file(live);
     QVERIFY(file.open(QIODevice::Append));
-    QCOMPARE(file.write(marker + QByteArray(300 * 1024, '.')), qint64(marker.size() + 300 * 1024));
+    QCOMPARE(file.write(marker + QByteArray(qsizetype{300} * 1024, '.')), marker.size() + qint64{300} * 1024);
     file.close();
 
     // The plugin checks its log ten times a second; the bound only keeps a stuck timer from hanging the test.
@@ -565,6 +635,180 @@ void TestEndToEnd::liveLogRotatesWhileRunning()
     QTRY_VERIFY_WITH_TIMEOUT(!box.log().contains(QString::fromLatin1(marker)), 10000);
     QVERIFY(QFileInfo(live).size() < 1024);
     QVERIFY(!QFile::exists(box.logFolder() + QStringLiteral("orvoPlugin1.log")));
+}
+
+void TestEndToEnd::secondStartHandsOver_data()
+{
+    QTest::addColumn<bool>("installer"); // the second start is the installer's
+    QTest::newRow("customer double-click") << false;
+    QTest::newRow("installer start") << true;
+}
+
+void TestEndToEnd::secondStartHandsOver()
+{
+    QFETCH(bool, installer);
+    Sandbox box;
+    QVERIFY(box.installAgent());
+    m_service.configure(noUpdates.toUtf8());
+    const QString staged = box.stagingFolder() + QStringLiteral("info.plist");
+    QVERIFY(writeInfoFile(staged, m_service.host(), QStringLiteral("eu"), QStringLiteral("tok-1")));
+    QVERIFY(writeInfoFile(box.path(QStringLiteral("installer/com.orvo.wendra.MacPlugin.plist")), m_service.host(),
+                          QStringLiteral("eu"), QStringLiteral("tok-8")));
+    const QStringList arguments =
+        installer ? QStringList{box.path(QStringLiteral("installer/Setup.pkg")), QStringLiteral("Installer-Plugin")}
+                  : QStringList();
+    ChildProcess first;
+    ChildProcess second;
+    QVERIFY(startPlugin(first, box));
+    QTest::qWait(50);
+    QVERIFY(startPlugin(second, box, arguments));
+    const auto ended = [](ChildProcess& plugin) {
+        return plugin.process().state() == QProcess::NotRunning;
+    };
+    QVERIFY2(QTest::qWaitFor([&] { return ended(first) || ended(second); }, 30000), qPrintable(box.log()));
+    // On a busy machine the later start may still take the lock first; then the earlier one hands over.
+    ChildProcess& gone = ended(second) ? second : first;
+    ChildProcess& running = &gone == &second ? first : second;
+    QCOMPARE(gone.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(gone.process().exitCode(), 0);
+    QVERIFY(!ended(running));
+
+    const QString window = m_x.findWindow(joinTitle, running.processId());
+    QVERIFY(!window.isEmpty());
+    QByteArray windows;
+    QCOMPARE(m_x.run(QStringLiteral("xdotool"),
+                     {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                      QStringLiteral("^Orvo Wendra Customer Plugin$")},
+                     &windows),
+             0);
+    QCOMPARE(windows.trimmed().split('\n').size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(box.log().count(handedOver), 1, 10000);
+    QCOMPARE(box.log().count(started), 1);
+    // What the installer passed is where the next start reads it.
+    QCOMPARE(readText(staged).contains(QStringLiteral("tok-8")), installer);
+
+    QVERIFY(join(running, QStringLiteral("123 456 789"), QStringLiteral("Ada")));
+    QVERIFY2(running.waitForExit(120000), qPrintable(box.log()));
+    QCOMPARE(running.process().exitCode(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!box.agentReport().isEmpty(), 30000);
+    // The running session keeps the settings it started with.
+    const QString token = installer && &running == &second ? QStringLiteral("tok-8") : QStringLiteral("tok-1");
+    QCOMPARE(box.agentReport().value(QStringLiteral("joinDetails")).toString(),
+             joinDetails(QStringLiteral("123456789"), m_service.host(), token, QStringLiteral("eu")));
+    QVERIFY(endsWithClosingBanner(box.log()));
+    QVERIFY(box.guardFiles().isEmpty());
+}
+
+void TestEndToEnd::killedPluginsLockTakenOver()
+{
+    Sandbox box;
+    m_service.configure(noUpdates.toUtf8());
+    QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), m_service.host(), QStringLiteral("eu"),
+                          QString()));
+    {
+        ChildProcess killed;
+        QVERIFY(startPlugin(killed, box));
+        QVERIFY(!m_x.findWindow(joinTitle, killed.processId()).isEmpty());
+        killed.signal(SIGKILL);
+        QVERIFY(killed.waitForExit(30000));
+    }
+    QCOMPARE(box.guardFiles().size(), 2);
+
+    ChildProcess next;
+    QVERIFY(startPlugin(next, box));
+    const QString window = m_x.findWindow(joinTitle, next.processId());
+    QVERIFY2(!window.isEmpty(), qPrintable(box.log()));
+    // The socket it made in place of the killed one's answers the start after it.
+    ChildProcess third;
+    QVERIFY(startPlugin(third, box));
+    QVERIFY2(third.waitForExit(30000), qPrintable(box.log()));
+    QCOMPARE(third.process().exitCode(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(box.log().count(handedOver), 1, 10000);
+    QCOMPARE(box.log().count(started), 2);
+
+    QVERIFY(m_x.close(window));
+    QVERIFY2(next.waitForExit(30000), qPrintable(box.log()));
+    QCOMPARE(next.process().exitCode(), 0);
+    QVERIFY(box.guardFiles().isEmpty());
+}
+
+void TestEndToEnd::startsWithoutGuard()
+{
+    Sandbox box;
+    m_service.configure(noUpdates.toUtf8());
+    QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), m_service.host(), QStringLiteral("eu"),
+                          QString()));
+    // Too long a path for a local socket.
+    const QString runtime = box.path(QString(120, QLatin1Char('r')));
+    QVERIFY(QDir().mkpath(runtime));
+    QVERIFY(QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    ChildProcess plugin;
+    QVERIFY(startPlugin(plugin, box, {}, QStringLiteral(ORVO_TEST_BUNDLE_EXECUTABLE),
+                        {QStringLiteral("XDG_RUNTIME_DIR=") + runtime}));
+    const QString window = m_x.findWindow(joinTitle, plugin.processId());
+    QVERIFY2(!window.isEmpty(), qPrintable(box.log()));
+    const QString log = box.log();
+    QCOMPARE(log.count(QStringLiteral("+[Application main] : Running without the guard against a second start: ")), 1);
+    QVERIFY(log.indexOf(started) < log.indexOf(QStringLiteral("Running without the guard")));
+    QVERIFY(m_x.close(window));
+    QVERIFY2(plugin.waitForExit(30000), qPrintable(box.log()));
+    QCOMPARE(plugin.process().exitCode(), 0);
+}
+
+void TestEndToEnd::joinThroughProxy_data()
+{
+    QTest::addColumn<QString>("required"); // the proxy's BasicAuth ("user password"), none when empty
+    QTest::addColumn<QString>("variable"); // the variable naming the proxy
+    QTest::addColumn<QString>("userInfo"); // in the proxy's URL
+    QTest::addColumn<QString>("noProxy");
+    QTest::addColumn<int>("tunnels"); // the tunnels to the service the proxy is asked for
+    const QString auth = QStringLiteral("ada pr0xy-s3cret");
+    const QString good = QStringLiteral("ada:pr0xy-s3cret");
+    QTest::newRow("https_proxy") << QString() << "https_proxy" << QString() << QString() << 2;
+    QTest::newRow("https_proxy, Basic authentication") << auth << "https_proxy" << good << QString() << 2;
+    QTest::newRow("all_proxy, Basic authentication") << auth << "all_proxy" << good << QString() << 2;
+    QTest::newRow("no_proxy names the service") << QString() << "https_proxy" << QString() << "127.0.0.1" << 0;
+    // Refused by the proxy: nothing reaches the service, so nothing went around the proxy.
+    QTest::newRow("wrong proxy password") << auth << "https_proxy"
+                                          << "ada:wrong-s3cret" << QString() << 1;
+}
+
+void TestEndToEnd::joinThroughProxy()
+{
+    QFETCH(QString, required);
+    QFETCH(QString, variable);
+    QFETCH(QString, userInfo);
+    QFETCH(QString, noProxy);
+    QFETCH(int, tunnels);
+    Proxy proxy;
+    QVERIFY(proxy.start(required));
+    QStringList variables{variable + QLatin1Char('=') + proxy.url(userInfo)};
+    if (!noProxy.isEmpty()) {
+        variables << QStringLiteral("no_proxy=") + noProxy;
+    }
+    const bool refused = userInfo.contains(QStringLiteral("wrong"));
+    Sandbox box;
+    QVERIFY(box.installAgent());
+    m_service.configure(noUpdates.toUtf8());
+    QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), m_service.host(), QStringLiteral("eu"),
+                          QStringLiteral("tok-9")));
+    ChildProcess plugin;
+    QVERIFY(startPlugin(plugin, box, {}, QStringLiteral(ORVO_TEST_BUNDLE_EXECUTABLE), variables));
+    if (refused) {
+        QTRY_VERIFY_WITH_TIMEOUT(
+            box.log().contains(QStringLiteral("-[ApiHandler pluginUpdateCheckApi] : Status code :")), 30000);
+        QVERIFY(m_x.close(m_x.findWindow(joinTitle, plugin.processId())));
+    } else {
+        QVERIFY(join(plugin, QStringLiteral("123 456 789"), QStringLiteral("Ada")));
+    }
+    QVERIFY2(plugin.waitForExit(120000), qPrintable(box.log()));
+    QCOMPARE(plugin.process().exitCode(), 0);
+    const QString record = m_service.record();
+    QCOMPARE(record.count(QStringLiteral("GET /api/v1/customer_plugin/check_update")), refused ? 0 : 1);
+    QCOMPARE(record.count(QStringLiteral("GET /api/v2/agent/check_update")), refused ? 0 : 1);
+    QCOMPARE(proxy.tunnelsTo(m_service.host()), tunnels);
+    QTRY_COMPARE_WITH_TIMEOUT(box.agentReport().isEmpty(), refused, refused ? 0 : 30000);
+    QVERIFY2(!box.log().contains(QStringLiteral("s3cret")), qPrintable(box.log()));
 }
 
 QTEST_MAIN(TestEndToEnd)

@@ -2,6 +2,7 @@
 
 #include "Platform/App/ApplicationDelegate.h"
 #include "Platform/App/QuitCommand.h"
+#include "Platform/App/SingleInstance.h"
 #include "Platform/Files/Paths.h"
 #include "Platform/Log/Log.h"
 #include "Platform/Log/StandardStreams.h"
@@ -22,6 +23,7 @@
 namespace {
 
 ApplicationDelegate* currentDelegate = nullptr;
+SingleInstance* singleInstance = nullptr;
 bool terminating = false;
 
 void exitProcess(int status)
@@ -69,12 +71,26 @@ int Application::main(int argc, char** argv, const std::function<ApplicationDele
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     Log::installQtMessageHandler();
+    // Before anything is written: a second start only hands its arguments to the running plugin.
+    SingleInstance instance;
+    const Result<> claimed = instance.claim(QCoreApplication::arguments());
+    if (instance.handedOver()) {
+        return 0;
+    }
+    singleInstance = &instance;
     Tls::reportUnreadableTrust();
     QuitCommand quitCommand;
 
     ApplicationDelegate* delegate = makeDelegate();
     setDelegate(delegate);
+    QObject::connect(&instance, &SingleInstance::anotherStart, &app, [delegate](const QStringList& arguments) {
+        delegate->applicationDidReceiveAnotherStart(arguments);
+    });
     delegate->awakeFromNib();
+    // Never a reason not to start; said once the log is open.
+    if (!claimed.ok()) {
+        Log::write("%s : Running without the guard against a second start: %@", "+[Application main]", claimed.error());
+    }
     delegate->applicationWillFinishLaunching();
     QTimer::singleShot(0, &app, [delegate] { delegate->applicationDidFinishLaunching(); });
     return QApplication::exec();
@@ -89,6 +105,10 @@ void Application::terminate()
     terminating = true;
     if (currentDelegate) {
         currentDelegate->applicationWillTerminate();
+    }
+    // Only now may the next start run: the bundle replacement at exit is over.
+    if (singleInstance) {
+        singleInstance->release();
     }
     StandardStreams::flush();
     if (!TestHooks::exitFunction) {

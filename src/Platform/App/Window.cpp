@@ -1,5 +1,6 @@
 #include "Platform/App/Window.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
@@ -92,6 +93,16 @@ void Window::makeKeyAndOrderFront(QWidget* window)
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+void Window::orderFrontShownWindows()
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible()) {
+            window->raise();
+            window->activateWindow();
+        }
+    }
 }
 
 void Window::orderOut(QWidget* window)

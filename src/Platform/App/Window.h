@@ -24,6 +24,8 @@ public:
     static void center(QWidget* window);
     // Shows the window in front of the others and gives it keyboard focus.
     static void makeKeyAndOrderFront(QWidget* window);
+    // Brings the application's shown windows in front of the others, giving one of them keyboard focus.
+    static void orderFrontShownWindows();
     // Hides the window without closing it.
     static void orderOut(QWidget* window);
     // Closes the window without asking its controller; only the close box asks.
