@@ -195,30 +195,32 @@ void TestAgentDownload::failures_data()
     QTest::addColumn<QString>("url"); // empty: the service's own location
     QTest::addColumn<QString>("description");
     QTest::addColumn<qint64>("maximum"); // the image's cap; 0: the downloader's own
+    QTest::addColumn<bool>("retried");   // tried again by itself before the customer hears of it
+    // Passing faults are tried again by themselves: the customer hears of them after the fourth attempt.
     QTest::newRow("dropped") << QJsonObject{{QStringLiteral("drop_after"), 100000}} << QString()
-                             << "The network connection was lost." << qint64{0};
+                             << "The network connection was lost." << qint64{0} << true;
     QTest::newRow("not found") << QJsonObject{{QStringLiteral("status"), 404}} << QString()
-                               << "The server answered with HTTP status 404." << qint64{0};
+                               << "The server answered with HTTP status 404." << qint64{0} << false;
     QTest::newRow("server error") << QJsonObject{{QStringLiteral("status"), 503}} << QString()
-                                  << "The server answered with HTTP status 503." << qint64{0};
+                                  << "The server answered with HTTP status 503." << qint64{0} << true;
     QTest::newRow("redirect to plain http")
         << QJsonObject{{QStringLiteral("status"), 302},
                        {QStringLiteral("headers"),
                         QJsonObject{{QStringLiteral("Location"), QStringLiteral("http://127.0.0.1:1/OrvoMac.dmg")}}}}
-        << QString() << "unsupported URL" << qint64{0};
+        << QString() << "unsupported URL" << qint64{0} << false;
     QTest::newRow("plain http refused") << QJsonObject{} << "http://%1/agent/OrvoMac.dmg"
-                                        << "unsupported URL" << qint64{0};
+                                        << "unsupported URL" << qint64{0} << false;
     QTest::newRow("file URL refused") << QJsonObject{} << "file:///etc/passwd"
-                                      << "unsupported URL" << qint64{0};
+                                      << "unsupported URL" << qint64{0} << false;
     QTest::newRow("untrusted certificate") << QJsonObject{} << "https://%2/agent/OrvoMac.dmg"
                                            << "An SSL error has occurred and a secure connection to the server "
                                               "cannot be made."
-                                           << qint64{0};
+                                           << qint64{0} << false;
     // A hostile server's flood is cut and nothing of it kept for a resume.
     QTest::newRow("declared length over the cap")
-        << QJsonObject{} << QString() << "resource exceeds maximum size" << qint64{1024 * 1024};
+        << QJsonObject{} << QString() << "resource exceeds maximum size" << qint64{1024 * 1024} << false;
     QTest::newRow("body grows past the cap") << QJsonObject{{QStringLiteral("chunked"), true}} << QString()
-                                             << "resource exceeds maximum size" << qint64{1024 * 1024};
+                                             << "resource exceeds maximum size" << qint64{1024 * 1024} << false;
 }
 
 void TestAgentDownload::failures()
@@ -227,6 +229,7 @@ void TestAgentDownload::failures()
     QFETCH(QString, url);
     QFETCH(QString, description);
     QFETCH(qint64, maximum);
+    QFETCH(bool, retried);
     configure(options);
     QVERIFY(writeFile(imagePath(), "an older image"));
     SessionDetails* s = SessionDetails::getInstance();
@@ -246,9 +249,14 @@ void TestAgentDownload::failures()
     }
     LogCapture capture;
     downloader.startDownLoadingOrvoMacDmg();
-    QTRY_VERIFY_WITH_TIMEOUT(!m_retries.isEmpty(), 20000);
-    QCOMPARE(m_retries, QList<const void*>{&downloader});
+    QTRY_VERIFY_WITH_TIMEOUT(!m_retries.isEmpty(), 40000);
+    QCOMPARE(m_retries.size(), 1);
     const QString log = capture.text();
+    // The last attempt's downloader tells the window; a permanent fault is told by the first.
+    QCOMPARE(m_retries.first() == &downloader, !retried);
+    const QString attempts = QStringLiteral("-[OrvoAppUpgrader continueAgentDownload:] : Attempt %1 of 4 failed");
+    QCOMPARE(log.contains(attempts.arg(3)), retried);
+    QVERIFY(!log.contains(attempts.arg(4)));
     const QString name = QStringLiteral("-[OrvoDmgDownloader download:didFailWithError:] : ");
     QVERIFY2(log.contains(name + QStringLiteral("Download failed! Error - ") + description + ' ' + failingUrl + " \n"),
              qPrintable(log));
@@ -257,7 +265,7 @@ void TestAgentDownload::failures()
     // The older image is as it was; of what arrived only the part kept for Retry stays beside it.
     QStringList entries{"Orvo.app", "OrvoMac.dmg"};
     if (options.contains(QStringLiteral("drop_after"))) {
-        entries << QStringLiteral("OrvoMac.dmg.part");
+        entries << QStringLiteral("OrvoMac.dmg.part") << QStringLiteral("OrvoMac.dmg.part.validator");
     }
     QCOMPARE(QDir(agentFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), entries);
     QCOMPARE(readFile(imagePath()), QByteArray("an older image"));
@@ -371,29 +379,47 @@ void TestAgentDownload::downloadObject()
 
 void TestAgentDownload::resume_data()
 {
-    QTest::addColumn<bool>("cutFirst"); // else a kept part longer than the file
-    QTest::addColumn<QJsonObject>("options");
+    QTest::addColumn<QJsonObject>("cut");     // the first download's options; it is cut off
+    QTest::addColumn<QByteArray>("padding");  // added to the kept part, as if it held more than the file
+    QTest::addColumn<bool>("replaced");       // the server's image is a new one by the second download
+    QTest::addColumn<QJsonObject>("options"); // the second download's options
+    QTest::addColumn<QString>("asked");       // the second request's conditional headers, in part; empty: none
     QTest::addColumn<bool>("appended");
-    QTest::newRow("206: the rest appended") << true << QJsonObject{} << true;
-    QTest::newRow("200: starts over") << true << QJsonObject{{QStringLiteral("ignore_range"), true}} << false;
-    QTest::newRow("416: a kept part too long starts over") << false << QJsonObject{} << false;
+    const QJsonObject cut{{QStringLiteral("drop_after"), 1234567}};
+    QTest::newRow("206: the rest appended") << cut << QByteArray() << false << QJsonObject{} << "If-Range: \"" << true;
+    QTest::newRow("200: starts over") << cut << QByteArray() << false
+                                      << QJsonObject{{QStringLiteral("ignore_range"), true}} << "If-Range: \"" << false;
+    QTest::newRow("416: a kept part too long starts over")
+        << cut << QByteArray(4 * 1024 * 1024, 'x') << false << QJsonObject{} << "If-Range: \"" << false;
     // A 206 whose range does not start where the kept part ends is not appended: the file is fetched whole.
     const QString whole = QStringLiteral("bytes 0-%1/%2").arg(m_image.size() - 1).arg(m_image.size());
     QTest::newRow("206 from elsewhere: starts over")
-        << true
+        << cut << QByteArray() << false
         << QJsonObject{{QStringLiteral("ignore_range"), true},
                        {QStringLiteral("status"), 206},
                        {QStringLiteral("headers"), QJsonObject{{QStringLiteral("Content-Range"), whole}}}}
-        << false;
+        << "If-Range: \"" << false;
+    // The server's If-Range sees another tag and sends the new image whole, never its tail after the old head.
+    QTest::newRow("image replaced since the cut: the new one whole")
+        << cut << QByteArray() << true << QJsonObject{} << "If-Range: \"" << false;
+    // Without a validator nothing says which file the part began, so it is not resumed at all.
+    QJsonObject unvalidated = cut;
+    unvalidated.insert(QStringLiteral("validators"), false);
+    QTest::newRow("no validator: fetched whole without Range")
+        << unvalidated << QByteArray() << false << QJsonObject{} << QString() << false;
 }
 
 void TestAgentDownload::resume()
 {
-    QFETCH(bool, cutFirst);
+    QFETCH(QJsonObject, cut);
+    QFETCH(QByteArray, padding);
+    QFETCH(bool, replaced);
     QFETCH(QJsonObject, options);
+    QFETCH(QString, asked);
     QFETCH(bool, appended);
     const QUrl url(QStringLiteral("https://%1/agent/OrvoMac.dmg").arg(m_service.host()));
     const QString part = imagePath() + QStringLiteral(".part");
+    const QString served = m_dir.filePath(QStringLiteral("OrvoMac.dmg"));
     qint64 resumedFrom = -1;
     const auto fetch = [&](Recorder& recorder) {
         UrlDownload download;
@@ -405,27 +431,44 @@ void TestAgentDownload::resume()
         resumedFrom = download.resumedFrom();
         return ended;
     };
-    if (cutFirst) {
-        configure({{QStringLiteral("drop_after"), 1234567}});
-        Recorder cut;
-        QVERIFY(fetch(cut));
-        QVERIFY(cut.events.last().startsWith(QStringLiteral("fail -1005")));
-        QVERIFY(!QFile::exists(imagePath()));
-        QCOMPARE(cut.expected, QList<qint64>{m_image.size()});
-    } else {
-        QVERIFY(writeFile(part, m_image + "xx"));
+    configure(cut);
+    Recorder first;
+    QVERIFY(fetch(first));
+    QVERIFY(first.events.last().startsWith(QStringLiteral("fail -1005")));
+    QVERIFY(!QFile::exists(imagePath()));
+    QCOMPARE(first.expected, QList<qint64>{m_image.size()});
+    if (!padding.isEmpty()) {
+        QFile file(part);
+        QVERIFY(file.open(QIODevice::Append) && file.write(padding) == padding.size());
     }
     const QByteArray kept = readFile(part);
-    QVERIFY(!kept.isEmpty());
-    QCOMPARE(kept, cutFirst ? m_image.left(kept.size()) : m_image + "xx");
+    QCOMPARE(kept, m_image.left(kept.size() - padding.size()) + padding);
 
+    QByteArray expected = m_image;
+    if (replaced) {
+        // A new file in its place, as a server's deployment does.
+        std::reverse(expected.begin(), expected.end());
+        QVERIFY(writeFile(served + QStringLiteral(".new"), expected) &&
+                std::rename(QFile::encodeName(served + QStringLiteral(".new")).constData(),
+                            QFile::encodeName(served).constData()) == 0);
+    }
     configure(options);
     Recorder rest;
-    QVERIFY(fetch(rest));
+    const bool ended = fetch(rest);
+    if (replaced) {
+        QVERIFY(writeFile(served + QStringLiteral(".new"), m_image) &&
+                std::rename(QFile::encodeName(served + QStringLiteral(".new")).constData(),
+                            QFile::encodeName(served).constData()) == 0);
+    }
+    QVERIFY(ended);
     QCOMPARE(rest.events.last(), QStringLiteral("finish"));
-    QCOMPARE(readFile(imagePath()), m_image);
+    QCOMPARE(readFile(imagePath()), expected);
     QVERIFY(!QFile::exists(part));
-    QVERIFY(m_service.record().contains(QStringLiteral("Range: bytes=%1-").arg(kept.size())));
+    QVERIFY(!QFile::exists(part + QStringLiteral(".validator")));
+    const QString record = m_service.record();
+    QCOMPARE(record.contains(QStringLiteral("Range: bytes=%1-").arg(kept.size())), !asked.isEmpty());
+    QVERIFY2(asked.isEmpty() ? !record.contains(QStringLiteral("If-Range")) : record.contains(asked),
+             qPrintable(record));
     QCOMPARE(resumedFrom, appended ? kept.size() : 0);
     // Progress counts the whole file, a kept part included.
     QCOMPARE(rest.expected, QList<qint64>{m_image.size()});

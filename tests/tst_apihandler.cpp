@@ -142,8 +142,8 @@ void TestApiHandler::statusCodes()
                                                                {QStringLiteral("body"), QString::fromUtf8(reply)}}}})
                             .toJson());
     LogCapture capture;
-    const bool result =
-        agentCheck ? ApiHandler::getInstance()->agentCheckUpdate() : ApiHandler::getInstance()->pluginUpdateCheckApi();
+    const bool result = agentCheck ? ApiHandler::getInstance()->agentCheckUpdate().usable
+                                   : ApiHandler::getInstance()->pluginUpdateCheckApi();
     const QString log = capture.text();
     SessionDetails* s = SessionDetails::getInstance();
     QCOMPARE(result, status == 200);
@@ -223,8 +223,8 @@ void TestApiHandler::noExchange()
             QJsonDocument(QJsonObject{{QLatin1String(agentCheck ? "agent" : "plugin"), options}}).toJson());
     }
     LogCapture capture;
-    const bool result =
-        agentCheck ? ApiHandler::getInstance()->agentCheckUpdate() : ApiHandler::getInstance()->pluginUpdateCheckApi();
+    const bool result = agentCheck ? ApiHandler::getInstance()->agentCheckUpdate().usable
+                                   : ApiHandler::getInstance()->pluginUpdateCheckApi();
     const QString log = capture.text();
     QVERIFY(!result);
     QVERIFY2(log.contains(QStringLiteral("Error in the HTTP Request(URL: https://") + *s->webServerName()) &&
@@ -294,7 +294,7 @@ void TestApiHandler::agentReplies()
     QFETCH(OptionalString, fallbackUrl);
     m_service.configure(routeWithBody("agent", body));
     LogCapture capture;
-    QCOMPARE(ApiHandler::getInstance()->agentCheckUpdate(), result);
+    QCOMPARE(ApiHandler::getInstance()->agentCheckUpdate().usable, result);
     const QString log = capture.text();
     SessionDetails* s = SessionDetails::getInstance();
     QCOMPARE(s->isUpdateNeeded(), updateNeeded);
@@ -395,7 +395,7 @@ void TestApiHandler::hostileReplies()
     QFETCH(QString, line);
     m_service.configure(routeWithBody(agentCheck ? "agent" : "plugin", body));
     LogCapture capture;
-    QCOMPARE(agentCheck ? ApiHandler::getInstance()->agentCheckUpdate()
+    QCOMPARE(agentCheck ? ApiHandler::getInstance()->agentCheckUpdate().usable
                         : ApiHandler::getInstance()->pluginUpdateCheckApi(),
              result);
     const QString log = capture.text();

@@ -69,8 +69,15 @@ bool refusesTooLong(const char* fullName, const JsonValue& object, std::initiali
     });
 }
 
-// The request, its log lines and the status test both checks share; the body when the status is 200.
-std::optional<QByteArray> exchange(const char* fullName, const std::optional<QUrl>& url, bool logFailedCheck)
+// A check's exchange: the body when the status is 200, else why not.
+struct [[nodiscard]] Exchanged
+{
+    std::optional<QByteArray> body;
+    std::optional<UrlError> error;
+};
+
+// The request, its log lines and the status test both checks share.
+Exchanged exchange(const char* fullName, const std::optional<QUrl>& url, bool logFailedCheck)
 {
     const UrlResponse response = UrlConnection::sendSynchronousRequest(url);
     Log::write("%s : Request Url URL : %@\n", fullName, describe(url));
@@ -85,9 +92,18 @@ std::optional<QByteArray> exchange(const char* fullName, const std::optional<QUr
     if (response.statusCode != 200) {
         Log::write("%s : NSURLConnection failed for this request : %@ and status code : %ld", fullName, describe(url),
                    response.statusCode);
-        return std::nullopt;
+        if (response.error) {
+            return {std::nullopt, response.error};
+        }
+        return {std::nullopt,
+                UrlError{UrlErrorCode::BadServerResponse,
+                         QStringLiteral("The server answered with HTTP status %1.").arg(response.statusCode),
+                         {},
+                         response.statusCode,
+                         response.retryAfter,
+                         {}}};
     }
-    return response.body;
+    return {response.body, std::nullopt};
 }
 
 } // namespace
@@ -102,20 +118,20 @@ ApiHandler* ApiHandler::getInstance()
     return apiObj;
 }
 
-bool ApiHandler::agentCheckUpdate()
+CheckOutcome ApiHandler::agentCheckUpdate()
 {
     const char* fullName = "-[ApiHandler agentCheckUpdate]";
-    bool result = false;
+    CheckOutcome result;
     ExceptionGuard::run(fullName, [&] {
         SessionDetails* session = SessionDetails::getInstance();
         const QString text = Log::format("https://%@/api/v2/agent/check_update?agent_version=%@&agent=mac 32",
                                          {session->webServerName(), session->localOrvoAppVersion()});
         const std::optional<QUrl> url = UrlText::urlWithString(UrlText::addingPercentEncodingForQuery(text));
-        const std::optional<QByteArray> body = exchange(fullName, url, true);
-        if (!body) {
-            return;
+        const Exchanged exchanged = exchange(fullName, url, true);
+        result.error = exchanged.error;
+        if (exchanged.body) {
+            result.usable = handleAgentReplyBody(*exchanged.body);
         }
-        result = handleAgentReplyBody(*body);
     });
     return result;
 }
@@ -182,8 +198,8 @@ bool ApiHandler::pluginUpdateCheckApi()
                 : Log::format("https://%@/api/v1/customer_plugin/check_update?os=mac&format=dmg&version=%@",
                               {session->webServerName(), session->localOrvoPluginAppVersion()});
         const std::optional<QUrl> url = UrlText::urlWithString(text);
-        if (const std::optional<QByteArray> body = exchange(fullName, url, false)) {
-            result = handlePluginReplyBody(*body);
+        if (const Exchanged exchanged = exchange(fullName, url, false); exchanged.body) {
+            result = handlePluginReplyBody(*exchanged.body);
         }
         if (session->cxPluginUpdateNeeded()) {
             Log::write("%s Orvo Customer Plugin Updated Version Available ....", fullName);

@@ -6,8 +6,13 @@
 
 void DownloadFailureReport::post(const char* fullName, const UrlError& error, const void* downloader)
 {
+    log(fullName, error);
+    NotificationCenter::defaultCenter().post(QStringLiteral("RetryDMGDownloadig"), downloader);
+}
+
+void DownloadFailureReport::log(const char* fullName, const UrlError& error)
+{
     Log::write("%s : Download failed! Error - %@ %@ ", fullName, Log::outsideText(error.localizedDescription),
                UrlText::forLog(error.failingUrlString));
     Log::write("%s : Download failed! Whole Error - %@", fullName, error.description());
-    NotificationCenter::defaultCenter().post(QStringLiteral("RetryDMGDownloadig"), downloader);
 }

@@ -210,6 +210,7 @@ void JoinProgressWindow::showFailure(const QString& message, std::function<void(
     ExceptionGuard::run(fullName, [&] {
         Log::write("%s : %@", fullName, message);
         QWidget* window = this->window();
+        m_waiting = false;
         m_retry = std::move(retry);
         m_infoLabel->hide();
         m_progress->hide();
@@ -225,7 +226,35 @@ void JoinProgressWindow::showFailure(const QString& message, std::function<void(
 
 bool JoinProgressWindow::isShowingFailure() const
 {
-    return static_cast<bool>(m_retry);
+    return m_retry && !m_waiting;
+}
+
+void JoinProgressWindow::showRetryWait(int secondsLeft, std::function<void()> attemptNow)
+{
+    ExceptionGuard::run("-[JoinProgressWindow showRetryWait:]", [&] {
+        window();
+        const bool starts = !m_waiting;
+        if (starts) {
+            leaveFailure();
+            m_textBeforeWait = m_phaseLabel->text();
+        }
+        m_waiting = true;
+        m_retry = std::move(attemptNow);
+        m_phaseLabel->setText(tr("Connection lost, trying again in %1 s...").arg(secondsLeft));
+        m_retryButton->show();
+        if (starts) {
+            announce(m_phaseLabel);
+        }
+    });
+}
+
+void JoinProgressWindow::endRetryWait()
+{
+    ExceptionGuard::run("-[JoinProgressWindow endRetryWait]", [&] {
+        if (m_waiting) {
+            leaveFailure();
+        }
+    });
 }
 
 void JoinProgressWindow::watchDownload(const void* downloader, std::function<QString()> failureMessage,
@@ -263,6 +292,9 @@ void JoinProgressWindow::retryButtonAction()
 void JoinProgressWindow::leaveFailure()
 {
     m_retry = nullptr;
+    if (std::exchange(m_waiting, false) && m_phaseLabel) {
+        m_phaseLabel->setText(m_textBeforeWait);
+    }
     if (m_retryButton) {
         m_retryButton->hide();
         m_infoLabel->show();

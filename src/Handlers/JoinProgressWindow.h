@@ -43,6 +43,11 @@ public:
     // which runs retry once.
     void showFailure(const QString& message, std::function<void()> retry);
     bool isShowingFailure() const;
+    // The wait before an automatic attempt: the bar as it was, "trying again in" secondsLeft, and Retry, which
+    // runs attemptNow at once; announced when the wait begins. Left by showPhase, showFailure or endRetryWait.
+    void showRetryWait(int secondsLeft, std::function<void()> attemptNow);
+    // Back from a wait to the step under way, with its bar and line as they were.
+    void endRetryWait();
     // The downloader whose "RetryDMGDownloadig" the window answers with showFailure(failureMessage(), retry); the
     // notification from any other object (the background plugin download) leaves the window as it is.
     void watchDownload(const void* downloader, std::function<QString()> failureMessage, std::function<void()> retry);
@@ -79,6 +84,8 @@ private:
     QPointer<QLabel> m_phaseLabel;
     QPointer<QPushButton> m_retryButton;
     std::function<void()> m_retry;
+    bool m_waiting = false;
+    QString m_textBeforeWait;
     const void* m_watchedDownloader = nullptr;
     std::function<QString()> m_downloadFailureMessage;
     std::function<void()> m_downloadRetry;

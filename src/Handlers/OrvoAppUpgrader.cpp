@@ -1,6 +1,7 @@
 #include "Handlers/OrvoAppUpgrader.h"
 
 #include "Handlers/ApiHandler.h"
+#include "Handlers/AutomaticRetry.h"
 #include "Handlers/JoinProgressWindow.h"
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Objects/SessionDetails.h"
@@ -11,8 +12,11 @@
 #include "Platform/Files/Paths.h"
 #include "Platform/Log/ExceptionGuard.h"
 #include "Platform/Log/Log.h"
+#include "Platform/Net/CurlTransfer.h"
+#include "Platform/Net/UrlText.h"
 #include "Platform/Signing/SignatureCheck.h"
 
+#include <QCoreApplication>
 #include <QMutex>
 
 namespace {
@@ -42,16 +46,67 @@ const QString checkFailedMessage =
 const QString launchFailedMessage =
     QStringLiteral("The support app could not be started. Press Retry; if it happens again, tell your technician.");
 
-// The progress window follows the download and answers its failure with Retry.
-void watchAndStartDownload(OrvoDmgDownloader* downloader)
+QString proxyRefusedMessage(const QString& proxy)
+{
+    return QCoreApplication::translate("OrvoAppUpgrader",
+                                       "The proxy server %1 refused the connection: it needs a user name and password "
+                                       "that were not given or not accepted. Check your proxy settings, then press "
+                                       "Retry.")
+        .arg(proxy);
+}
+
+// The waits before the next attempt show in the progress window, whose Retry ends them at once.
+AutomaticRetry* shownRetry()
+{
+    auto* retry = new AutomaticRetry(QCoreApplication::instance());
+    retry->onCountdown([retry](int secondsLeft) {
+        if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
+            progress->showRetryWait(secondsLeft, [retry] { retry->attemptNow(); });
+        }
+    });
+    return retry;
+}
+
+AutomaticRetry* checkRetry()
+{
+    static AutomaticRetry* retry = shownRetry();
+    return retry;
+}
+
+AutomaticRetry* downloadRetry()
+{
+    static AutomaticRetry* retry = shownRetry();
+    return retry;
+}
+
+// Whether the download under way comes from the agent check's fallback location.
+bool fromFallback = false;
+
+// The progress window follows the download and answers its failure with Retry. A download that follows an automatic
+// wait keeps the bar as it was.
+void watchAndStartDownload(OrvoDmgDownloader* downloader, bool afterWait = false)
 {
     if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
-        progress->showPhase(JoinProgressWindow::Phase::Downloading);
+        if (afterWait) {
+            progress->endRetryWait();
+        } else {
+            progress->showPhase(JoinProgressWindow::Phase::Downloading);
+        }
         progress->watchDownload(
             downloader, [downloader] { return downloader->failureMessage(); },
             [] { OrvoAppUpgrader::getInstance()->retryAgentDownload(); });
     }
-    downloader->startDownLoadingOrvoMacDmg();
+    downloader->startDownLoadingOrvoMacDmg(fromFallback);
+}
+
+// A fresh downloader for the next attempt; the one before may still be inside its own callbacks.
+OrvoDmgDownloader* replaceDownloader()
+{
+    if (orvoDmgDownloader) {
+        orvoDmgDownloader->deleteLater();
+    }
+    orvoDmgDownloader = new OrvoDmgDownloader;
+    return orvoDmgDownloader;
 }
 
 // The installed agent's launch; the plugin quits once it has started, else the window offers Retry.
@@ -137,42 +192,103 @@ bool OrvoAppUpgrader::verifyInstalledAgent()
 
 void OrvoAppUpgrader::agentCheckThenUpdate()
 {
-    ExceptionGuard::run("-[OrvoAppUpgrader agentCheckThenUpdate]", [&] {
+    checkRetry()->reset();
+    attemptAgentCheck();
+}
+
+void OrvoAppUpgrader::attemptAgentCheck()
+{
+    const char* fullName = "-[OrvoAppUpgrader agentCheckThenUpdate]";
+    ExceptionGuard::run(fullName, [&] {
         JoinProgressWindow* progress = JoinProgressWindow::getInstance();
         if (progress) {
             progress->showPhase(JoinProgressWindow::Phase::CheckingService);
         }
         // The installed agent's version goes to the service only once that agent has verified.
         verifyInstalledAgent();
-        // Without an answer the decision would take the installed-agent road whatever is installed.
-        if (!ApiHandler::getInstance()->agentCheckUpdate() && progress) {
-            progress->showFailure(checkFailedMessage, [this] { agentCheckThenUpdate(); });
+        const CheckOutcome outcome = ApiHandler::getInstance()->agentCheckUpdate();
+        if (outcome) {
+            checkRetry()->reset();
+            orvoAppUpdater();
             return;
         }
-        orvoAppUpdater();
+        if (outcome.error && checkRetry()->schedule(fullName, *outcome.error, [this] { attemptAgentCheck(); })) {
+            return;
+        }
+        // The check only decides whether a newer agent must be fetched first: one installed that verified can still
+        // take the session.
+        if (verifyInstalledAgent()) {
+            Log::write("%s : No usable answer from the service; the installed Orvo App is launched", fullName);
+            SessionDetails::getInstance()->setIsUpdateNeeded(false);
+            orvoAppUpdater();
+            return;
+        }
+        if (progress) {
+            const QString proxy = outcome.error ? outcome.error->refusingProxy : QString();
+            progress->showFailure(proxy.isEmpty() ? checkFailedMessage : proxyRefusedMessage(proxy),
+                                  [this] { agentCheckThenUpdate(); });
+        }
     });
 }
 
 void OrvoAppUpgrader::retryAgentDownload()
 {
     ExceptionGuard::run("-[OrvoAppUpgrader retryAgentDownload]", [&] {
-        if (orvoDmgDownloader) {
-            orvoDmgDownloader->deleteLater();
+        downloadRetry()->reset();
+        if (fromFallback) {
+            // The part came from the other location, which may hold another build.
+            fromFallback = false;
+            OrvoDmgDownloader::removePartialImage();
         }
-        orvoDmgDownloader = new OrvoDmgDownloader;
-        watchAndStartDownload(orvoDmgDownloader);
+        watchAndStartDownload(replaceDownloader());
     });
+}
+
+bool OrvoAppUpgrader::continueAgentDownload(const UrlError& error)
+{
+    const char* fullName = "-[OrvoAppUpgrader continueAgentDownload:]";
+    bool continues = false;
+    ExceptionGuard::run(fullName, [&] {
+        if (downloadRetry()->schedule(fullName, error,
+                                      [] { watchAndStartDownload(replaceDownloader(), /*afterWait=*/true); })) {
+            continues = true;
+            return;
+        }
+        // A full disk is not helped by another source.
+        const bool diskFault = error.code == UrlErrorCode::CannotCreateFile ||
+                               error.code == UrlErrorCode::CannotWriteToFile ||
+                               error.code == UrlErrorCode::CannotMoveFile;
+        const OptionalString fallback = SessionDetails::getInstance()->fallbackUrl();
+        if (fromFallback || diskFault || !fallback || fallback->isEmpty()) {
+            return;
+        }
+        const std::optional<QUrl> url = UrlText::urlWithString(*fallback);
+        if (!CurlTransfer::fetches(url)) {
+            Log::write("%s : fallback_url is not an https location, not used : %@", fullName, UrlText::forLog(url));
+            return;
+        }
+        Log::write("%s : download_url failed, trying fallback_url", fullName);
+        fromFallback = true;
+        // What the first location sent may be another build than the fallback's.
+        OrvoDmgDownloader::removePartialImage();
+        watchAndStartDownload(replaceDownloader(), /*afterWait=*/true);
+        continues = true;
+    });
+    return continues;
+}
+
+bool OrvoAppUpgrader::downloadsFromFallback()
+{
+    return fromFallback;
 }
 
 void OrvoAppUpgrader::orvoAppUpdater()
 {
     const char* fullName = "-[OrvoAppUpgrader orvoAppUpdater]";
     ExceptionGuard::run(fullName, [&] {
-        if (orvoDmgDownloader) {
-            // Possibly still inside one of its own callbacks.
-            orvoDmgDownloader->deleteLater();
-        }
-        orvoDmgDownloader = new OrvoDmgDownloader;
+        replaceDownloader();
+        downloadRetry()->reset();
+        fromFallback = false;
         if (!SessionDetails::getInstance()->isUpdateNeeded()) {
             Log::write("%s : This mac has latest Orvo App", fullName);
             modifyOrvoJoinDetails();

@@ -19,6 +19,7 @@
 #include "Platform/Net/UrlText.h"
 #include "Platform/Signing/CodeSignature.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <sys/stat.h>
@@ -180,11 +181,18 @@ QStringList OrvoDmgDownloader::agentLaunchArguments()
 void OrvoDmgDownloader::removePartialImage()
 {
     // Best effort: a part left now is replaced by the next download's.
-    static_cast<void>(DiskImage::remove(UrlDownload::partialPathFor(imagePath())));
+    static_cast<void>(PartialFile::discardKept(imagePath()));
 }
 
 QString OrvoDmgDownloader::messageForError(const UrlError& error)
 {
+    if (!error.refusingProxy.isEmpty()) {
+        return QCoreApplication::translate("OrvoAppUpgrader",
+                                           "The proxy server %1 refused the connection: it needs a user name and "
+                                           "password that were not given or not accepted. Check your proxy settings, "
+                                           "then press Retry.")
+            .arg(error.refusingProxy);
+    }
     if (error.httpStatus != 0) {
         return QStringLiteral("The service could not provide the support app (error %1). Press Retry; if it "
                               "happens again, tell your technician.")
@@ -215,12 +223,13 @@ QString OrvoDmgDownloader::failureMessage() const
     return m_failureMessage;
 }
 
-void OrvoDmgDownloader::startDownLoadingOrvoMacDmg()
+void OrvoDmgDownloader::startDownLoadingOrvoMacDmg(bool fromFallback)
 {
     const char* fullName = "-[OrvoDmgDownloader startDownLoadingOrvoMacDmg]";
     ExceptionGuard::run(fullName, [&] {
         SessionDetails* session = SessionDetails::getInstance();
-        const QString text = session->isCdnAvailable()
+        const QString text = fromFallback ? Log::format("%@", {session->fallbackUrl()})
+                             : session->isCdnAvailable()
                                  ? Log::format("%@", {session->cdnUrl()})
                                  : Log::format("https://%@/agent/OrvoMac.dmg", {session->webServerName()});
         const std::optional<QUrl> url = UrlText::urlWithString(text);
@@ -258,6 +267,10 @@ void OrvoDmgDownloader::downloadDidFail(UrlDownload* /*download*/, const UrlErro
     ExceptionGuard::run(fullName, [&] {
         // Set first: the progress window reads it when the notification arrives.
         m_failureMessage = messageForError(error);
+        if (OrvoAppUpgrader::getInstance()->continueAgentDownload(error)) {
+            DownloadFailureReport::log(fullName, error);
+            return;
+        }
         DownloadFailureReport::post(fullName, error, this);
     });
 }
@@ -283,6 +296,8 @@ void OrvoDmgDownloader::downloadDidFinish(UrlDownload* /*download*/)
     ExceptionGuard::run(fullName, [&] {
         Log::write("%s : downloadDidFinish", fullName);
         Log::write("%s : served by %@", fullName, Log::outsideText(effectiveUrl().host()));
+        Log::write("%s : downloaded from %s", fullName,
+                   OrvoAppUpgrader::downloadsFromFallback() ? "fallback_url" : "download_url");
         mountingOrvoMacDmg();
         SessionDetails::getInstance()->setRetryCounter(0);
     });

@@ -16,8 +16,9 @@ public:
     // A downloader whose image may be 4 GiB at the most.
     OrvoDmgDownloader();
 
-    // Chooses the URL (the content network's, else the service's), builds the request and starts the download.
-    void startDownLoadingOrvoMacDmg();
+    // Chooses the URL (the content network's, else the service's; with fromFallback the agent check's fallback
+    // location), builds the request and starts the download.
+    void startDownLoadingOrvoMacDmg(bool fromFallback = false);
     void downloadDidBegin(UrlDownload* download) override;
     void downloadDidFail(UrlDownload* download, const UrlError& error) override;
     void downloadDidFinish(UrlDownload* download) override;

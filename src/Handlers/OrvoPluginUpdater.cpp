@@ -1,5 +1,6 @@
 #include "Handlers/OrvoPluginUpdater.h"
 
+#include "Handlers/AutomaticRetry.h"
 #include "Handlers/DownloadFailureReport.h"
 #include "Objects/SessionDetails.h"
 #include "Objects/VersionNumber.h"
@@ -99,7 +100,19 @@ void OrvoPluginUpdater::downloadDidBegin(UrlDownload* /*download*/)
 void OrvoPluginUpdater::downloadDidFail(UrlDownload* /*download*/, const UrlError& error)
 {
     const char* fullName = "-[OrvoPluginUpdater download:didFailWithError:]";
-    ExceptionGuard::run(fullName, [&] { DownloadFailureReport::post(fullName, error, this); });
+    ExceptionGuard::run(fullName, [&] {
+        // Quietly, as the customer waits for none of it: no window shows the waits.
+        static AutomaticRetry* retry = new AutomaticRetry(this);
+        if (retry->schedule(fullName, error, [this, fullName] {
+                if (Result<> again = this->retry(); !again) {
+                    Log::write("%s : Download failed : %@", fullName, again.error());
+                }
+            })) {
+            DownloadFailureReport::log(fullName, error);
+            return;
+        }
+        DownloadFailureReport::post(fullName, error, this);
+    });
 }
 
 void OrvoPluginUpdater::downloadDidFinish(UrlDownload* /*download*/)

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 
 std::shared_ptr<BodySource> BodySource::fromText(std::string text)
 {
@@ -31,6 +33,17 @@ std::shared_ptr<BodySource> BodySource::fromFile(const std::string& path)
     std::shared_ptr<BodySource> source(new BodySource());
     source->fd_ = fd;
     source->size_ = static_cast<std::size_t>(info.st_size);
+    // Any replacement of the file, even one of the same size within the same second, gets a new tag.
+    char tag[96];
+    std::snprintf(tag, sizeof tag, "\"%llx-%llx-%llx.%lx\"", static_cast<unsigned long long>(info.st_ino),
+                  static_cast<unsigned long long>(info.st_size), static_cast<unsigned long long>(info.st_mtim.tv_sec),
+                  static_cast<unsigned long>(info.st_mtim.tv_nsec));
+    source->entityTag_ = tag;
+    std::tm utc{};
+    char date[64];
+    if (::gmtime_r(&info.st_mtim.tv_sec, &utc) && std::strftime(date, sizeof date, "%a, %d %b %Y %H:%M:%S GMT", &utc)) {
+        source->lastModified_ = date;
+    }
     return source;
 }
 

@@ -19,6 +19,10 @@ public:
     std::size_t size() const { return size_; }
     // Fills out with exactly length bytes at offset; false if the data is no longer there.
     bool read(std::size_t offset, char* out, std::size_t length) const;
+    // A file's strong entity tag, quoted, from its inode, size and modification time; empty for a text.
+    const std::string& entityTag() const { return entityTag_; }
+    // A file's modification time as an HTTP date; empty for a text.
+    const std::string& lastModified() const { return lastModified_; }
 
 private:
     BodySource() = default;
@@ -26,4 +30,6 @@ private:
     int fd_ = -1;
     std::string text_;
     std::size_t size_ = 0;
+    std::string entityTag_;
+    std::string lastModified_;
 };

@@ -32,7 +32,7 @@ bool readFlag(const QJsonObject& object, const char* key, bool& out, std::string
         error = std::string("stand-in config: \"") + key + "\" must be true or false";
         return false;
     }
-    out = value.toBool(false);
+    out = value.toBool(out);
     return true;
 }
 
@@ -97,7 +97,16 @@ std::optional<ReplyOptions> ReplyOptions::fromJson(const QJsonObject& object, st
         options.stallAfter = static_cast<std::size_t>(*number);
     }
 
+    number.reset();
+    if (!readInteger(object, "times", 0, 1000000, number, error)) {
+        return std::nullopt;
+    }
+    if (number) {
+        options.times = static_cast<int>(*number);
+    }
+
     if (!readFlag(object, "never_answer", options.neverAnswer, error) ||
+        !readFlag(object, "validators", options.validators, error) ||
         !readFlag(object, "ignore_range", options.ignoreRange, error) ||
         !readFlag(object, "chunked", options.chunked, error)) {
         return std::nullopt;
@@ -133,5 +142,14 @@ std::optional<ReplyOptions> ReplyOptions::fromJson(const QJsonObject& object, st
             options.headers.emplace_back(it.key().toStdString(), *value);
         }
     }
+    return options;
+}
+
+ReplyOptions ReplyOptions::plain() const
+{
+    ReplyOptions options;
+    options.headers = headers;
+    options.validators = validators;
+    options.chunkBytes = chunkBytes;
     return options;
 }

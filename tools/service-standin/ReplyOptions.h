@@ -27,8 +27,15 @@ public:
     bool chunked = false;
     std::chrono::milliseconds slow{0};
     std::size_t chunkBytes = 16384;
+    // The faults above apply to this many answers of the route, counted from the last configuration change; later
+    // answers are plain. Unset: every answer.
+    std::optional<int> times;
+    // Sends a file's ETag and Last-Modified and honours If-Range; false answers as a server without validators.
+    bool validators = true;
 
     static std::optional<ReplyOptions> fromJson(const QJsonObject& object, std::string& error);
+    // What the route answers once its faults have been used up: the same headers and validators, nothing broken.
+    ReplyOptions plain() const;
 
     // Statuses whose responses never carry a body.
     bool bodyForbidden() const { return (status >= 100 && status < 200) || status == 204 || status == 304; }

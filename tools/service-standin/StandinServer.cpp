@@ -3,10 +3,14 @@
 #include "CheckReplies.h"
 #include "StandinConfig.h"
 
+#include <QJsonDocument>
+
 #include <sys/socket.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
+#include <ctime>
 #include <httplib.h>
 #include <iostream>
 #include <netinet/in.h>
@@ -96,6 +100,41 @@ bool rangesSatisfiable(const httplib::Ranges& ranges, std::size_t size)
         }
         return static_cast<std::size_t>(first) < size && (last < 0 || last >= first);
     });
+}
+
+// RFC 9110, 13.1.5: a Range with If-Range is served only when the validator matches the current one exactly, an
+// entity tag strongly; otherwise the whole body goes out with status 200.
+bool ifRangeHolds(const httplib::Request& request, const BodySource* body)
+{
+    if (!request.has_header("If-Range") || request.ranges.empty()) {
+        return true;
+    }
+    const std::string condition = request.get_header_value("If-Range");
+    if (!body || condition.rfind("W/", 0) == 0) {
+        return false;
+    }
+    return condition == (condition.rfind('"', 0) == 0 ? body->entityTag() : body->lastModified());
+}
+
+std::string httpDate(std::time_t at)
+{
+    std::tm utc{};
+    char date[64];
+    return ::gmtime_r(&at, &utc) && std::strftime(date, sizeof date, "%a, %d %b %Y %H:%M:%S GMT", &utc)
+               ? std::string(date)
+               : std::string();
+}
+
+// Tells one writing of the configuration from the next, even with the same content.
+std::string configStamp(const std::string& path)
+{
+    struct stat info
+    {
+    };
+    if (::stat(path.c_str(), &info) != 0) {
+        return std::string();
+    }
+    return std::to_string(info.st_mtim.tv_sec) + '.' + std::to_string(info.st_mtim.tv_nsec) + ' ';
 }
 
 int socketOf(const httplib::Request& request)
@@ -228,10 +267,15 @@ void StandinServer::handleGet(const httplib::Request& request, httplib::Response
     }
 
     std::string error;
-    const auto reply = ReplyOptions::fromJson(section, error);
+    auto reply = ReplyOptions::fromJson(section, error);
     if (!reply) {
         configError(response, error);
         return;
+    }
+    if (reply->times &&
+        countAnswer(path, configStamp(options_.configFile) +
+                              QJsonDocument(section).toJson(QJsonDocument::Compact).toStdString()) > *reply->times) {
+        reply = reply->plain();
     }
 
     std::shared_ptr<BodySource> body;
@@ -282,7 +326,12 @@ void StandinServer::answer(const httplib::Request& request, httplib::Response& r
         return;
     }
 
-    if (reply.ignoreRange || reply.chunked) {
+    if (reply.validators && !body->entityTag().empty()) {
+        response.set_header("ETag", body->entityTag());
+        response.set_header("Last-Modified", body->lastModified());
+        response.set_header("Date", httpDate(std::time(nullptr)));
+    }
+    if (reply.ignoreRange || reply.chunked || !ifRangeHolds(request, reply.validators ? body.get() : nullptr)) {
         // httplib cuts the body to any parsed range; without them it sends the whole body with status 200.
         const_cast<httplib::Request&>(request).ranges.clear();
     } else if (!rangesSatisfiable(request.ranges, body->size())) {
@@ -343,6 +392,17 @@ void StandinServer::answer(const httplib::Request& request, httplib::Response& r
         return;
     }
     response.set_content_provider(body->size(), contentType, send);
+}
+
+int StandinServer::countAnswer(const std::string& route, const std::string& section)
+{
+    const std::lock_guard<std::mutex> locked(countsLock_);
+    auto& [seen, count] = answerCounts_[route];
+    if (seen != section) {
+        seen = section;
+        count = 0;
+    }
+    return ++count;
 }
 
 void StandinServer::holdSilently(int fd)

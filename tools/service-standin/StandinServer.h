@@ -6,8 +6,11 @@
 #include "ShutdownLatch.h"
 #include "StandinOptions.h"
 
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <utility>
 
 namespace httplib {
 class SSLServer;
@@ -39,10 +42,15 @@ private:
                 const std::shared_ptr<BodySource>& body, std::string contentType);
     // Keeps the connection open without a byte until the client leaves, a stop, or a long bound.
     void holdSilently(int fd);
+    // How many answers route has given with section as its configuration, this one included; a new section starts
+    // the count again.
+    int countAnswer(const std::string& route, const std::string& section);
 
     StandinOptions options_;
     std::unique_ptr<httplib::SSLServer> server_;
     RequestRecorder recorder_;
     ShutdownLatch latch_;
     int listenSocket_ = -1;
+    std::mutex countsLock_;
+    std::map<std::string, std::pair<std::string, int>> answerCounts_;
 };

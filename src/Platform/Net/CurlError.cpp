@@ -44,5 +44,5 @@ std::pair<UrlErrorCode, QString> codeAndText(int curlCode)
 UrlError CurlError::urlError(int curlCode, const QString& failingUrl)
 {
     auto [code, description] = codeAndText(curlCode);
-    return UrlError{code, std::move(description), failingUrl, 0};
+    return UrlError{code, std::move(description), failingUrl, 0, {}, {}};
 }

@@ -22,6 +22,27 @@ Failure refused(const char* what)
     return Failure{QStringLiteral("libcurl refused %1").arg(QLatin1String(what))};
 }
 
+// Gives easy the request header lines in place of those in list, which it then holds.
+Result<> installHeaders(curl_slist*& list, CURL* easy, const QList<QByteArray>& lines)
+{
+    curl_slist* made = nullptr;
+    for (const QByteArray& line : lines) {
+        curl_slist* appended = curl_slist_append(made, line.constData());
+        if (!appended) {
+            curl_slist_free_all(made);
+            return Failure{QStringLiteral("libcurl could not hold the request headers")};
+        }
+        made = appended;
+    }
+    if (curl_easy_setopt(easy, CURLOPT_HTTPHEADER, made) != CURLE_OK) {
+        curl_slist_free_all(made);
+        return Failure{QStringLiteral("libcurl refused the request headers")};
+    }
+    curl_slist_free_all(list);
+    list = made;
+    return {};
+}
+
 } // namespace
 
 CurlTransfer::CurlTransfer() : m_timer(new QTimer(this))
@@ -142,17 +163,11 @@ void CurlTransfer::onDone(DoneHandler handler)
 
 Result<> CurlTransfer::setHeaders(const QList<QPair<QString, QString>>& headers)
 {
+    m_headerLines.clear();
     for (const auto& [field, value] : headers) {
-        curl_slist* appended = curl_slist_append(m_headers, (field + QStringLiteral(": ") + value).toUtf8());
-        if (!appended) {
-            return Failure{QStringLiteral("libcurl could not hold the request headers")};
-        }
-        m_headers = appended;
+        m_headerLines.append((field + QStringLiteral(": ") + value).toUtf8());
     }
-    if (!set(m_easy, CURLOPT_HTTPHEADER, m_headers)) {
-        return refused("the request headers");
-    }
-    return {};
+    return installHeaders(m_headers, m_easy, m_headerLines);
 }
 
 Result<> CurlTransfer::setMethod(const QString& method)
@@ -163,7 +178,7 @@ Result<> CurlTransfer::setMethod(const QString& method)
     return {};
 }
 
-Result<> CurlTransfer::requestFrom(qint64 offset)
+Result<> CurlTransfer::requestFrom(qint64 offset, const QByteArray& condition)
 {
     // Options are set while the handle is out of the multi handle.
     const bool wasAdded = m_added;
@@ -174,6 +189,13 @@ Result<> CurlTransfer::requestFrom(qint64 offset)
     m_range = offset > 0 ? QByteArray::number(offset) + '-' : QByteArray();
     if (!set(m_easy, CURLOPT_RANGE, m_range.isEmpty() ? nullptr : m_range.constData())) {
         return refused("the range");
+    }
+    QList<QByteArray> lines = m_headerLines;
+    if (offset > 0 && !condition.isEmpty()) {
+        lines.append("If-Range: " + condition);
+    }
+    if (Result<> installed = installHeaders(m_headers, m_easy, lines); !installed) {
+        return installed;
     }
     return wasAdded ? start() : Result<>();
 }
@@ -196,6 +218,41 @@ Result<> CurlTransfer::start()
     }
     m_added = true;
     return {};
+}
+
+std::optional<std::chrono::seconds> CurlTransfer::retryAfter() const
+{
+    curl_off_t seconds = 0;
+    if (curl_easy_getinfo(m_easy, CURLINFO_RETRY_AFTER, &seconds) != CURLE_OK || seconds <= 0) {
+        return std::nullopt;
+    }
+    return std::chrono::seconds(seconds);
+}
+
+QString CurlTransfer::refusingProxy() const
+{
+    long status = 0;
+    if (curl_easy_getinfo(m_easy, CURLINFO_HTTP_CONNECTCODE, &status) != CURLE_OK || status != 407) {
+        return QString();
+    }
+    // libcurl takes the proxy from these, in this order, for an https location.
+    for (const char* name : {"https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
+        const QByteArray value = qgetenv(name);
+        if (value.isEmpty()) {
+            continue;
+        }
+        const QUrl proxy = QUrl::fromUserInput(QString::fromLocal8Bit(value));
+        if (proxy.isValid() && !proxy.host().isEmpty()) {
+            return proxy.port() > 0 ? QStringLiteral("%1:%2").arg(proxy.host()).arg(proxy.port()) : proxy.host();
+        }
+    }
+    char* address = nullptr;
+    long port = 0;
+    if (curl_easy_getinfo(m_easy, CURLINFO_PRIMARY_IP, &address) == CURLE_OK && address &&
+        curl_easy_getinfo(m_easy, CURLINFO_PRIMARY_PORT, &port) == CURLE_OK) {
+        return QStringLiteral("%1:%2").arg(QString::fromLatin1(address)).arg(port);
+    }
+    return QStringLiteral("(unknown)");
 }
 
 std::optional<CURLcode> CurlTransfer::result() const

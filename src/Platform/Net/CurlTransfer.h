@@ -69,14 +69,19 @@ public:
     Result<> setMethod(const QString& method);
     // Sends the request headers with the request.
     Result<> setHeaders(const QList<QPair<QString, QString>>& headers);
-    // Asks for the bytes from offset on (0: the whole body); a transfer already started starts over.
-    Result<> requestFrom(qint64 offset);
+    // Asks for the bytes from offset on (0: the whole body), with an If-Range of condition when it is not empty, so
+    // that a server whose body has changed since sends all of it; a transfer already started starts over.
+    Result<> requestFrom(qint64 offset, const QByteArray& condition = QByteArray());
     // Starts the transfer; it goes on as the event loop runs.
     Result<> start();
     // libcurl's result, once the transfer has ended.
     std::optional<CURLcode> result() const;
     // The HTTP status of the last reply; 0 when none arrived.
     long status() const;
+    // The wait the last reply asked for before another attempt (Retry-After), when it asked for one.
+    std::optional<std::chrono::seconds> retryAfter() const;
+    // The proxy, as "host:port" without its credentials, when one answered the tunnel request with 407.
+    QString refusingProxy() const;
 
 private:
     CurlTransfer();
@@ -95,6 +100,7 @@ private:
     CURLM* m_multi = nullptr;
     CURL* m_easy = nullptr;
     curl_slist* m_headers = nullptr;
+    QList<QByteArray> m_headerLines;
     QByteArray m_url;
     QByteArray m_range;
     bool m_added = false;

@@ -1,14 +1,30 @@
 #include "Platform/Net/PartialFile.h"
 
 #include <QFile>
+#include <QSaveFile>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <utility>
+
+namespace {
+
+// An entity tag or an HTTP date is far shorter; anything longer is not one we wrote.
+constexpr qint64 maximumValidatorLength = 1024;
+
+// It goes out in a request header: visible ASCII and spaces only, never a line break.
+bool isHeaderSafe(const QByteArray& text)
+{
+    return text.size() <= maximumValidatorLength &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7f; });
+}
+
+} // namespace
 
 PartialFile::PartialFile(int fd, QString path, qint64 length)
     : m_fd(fd), m_path(std::move(path)), m_length(length), m_kept(length)
@@ -22,7 +38,7 @@ PartialFile::~PartialFile()
 
 PartialFile::PartialFile(PartialFile&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)), m_length(other.m_length),
-      m_kept(other.m_kept)
+      m_kept(other.m_kept), m_isKept(other.m_isKept), m_validator(std::move(other.m_validator))
 {
 }
 
@@ -34,6 +50,8 @@ PartialFile& PartialFile::operator=(PartialFile&& other) noexcept
         m_path = std::move(other.m_path);
         m_length = other.m_length;
         m_kept = other.m_kept;
+        m_isKept = other.m_isKept;
+        m_validator = std::move(other.m_validator);
     }
     return *this;
 }
@@ -68,7 +86,66 @@ Result<PartialFile> PartialFile::openKept(const QString& destination)
         ::close(fd);
         return Failure{QStringLiteral("%1 is not a file to append to").arg(path)};
     }
-    return PartialFile(fd, path, info.st_size);
+    PartialFile kept(fd, path, info.st_size);
+    kept.m_isKept = true;
+    QFile recorded(kept.validatorPath());
+    if (info.st_size > 0 && recorded.open(QIODevice::ReadOnly)) {
+        const QByteArray text = recorded.read(maximumValidatorLength + 1).trimmed();
+        kept.m_validator = isHeaderSafe(text) ? text : QByteArray();
+    }
+    return kept;
+}
+
+Result<> PartialFile::discardKept(const QString& destination)
+{
+    const QByteArray part = QFile::encodeName(pathFor(destination));
+    const bool removed = (::unlink(part.constData()) == 0 || errno == ENOENT);
+    const bool validatorRemoved = (::unlink((part + ".validator").constData()) == 0 || errno == ENOENT);
+    if (!removed || !validatorRemoved) {
+        return Failure{QStringLiteral("cannot remove %1").arg(pathFor(destination))};
+    }
+    return {};
+}
+
+QByteArray PartialFile::validator() const
+{
+    return m_validator;
+}
+
+Result<> PartialFile::setValidator(const QByteArray& validator)
+{
+    if (!isHeaderSafe(validator)) {
+        m_validator.clear();
+        removeValidator();
+        return Failure{QStringLiteral("the validator is not one a request may carry")};
+    }
+    m_validator = validator;
+    if (!m_isKept || m_path.isEmpty()) {
+        return {};
+    }
+    if (validator.isEmpty()) {
+        removeValidator();
+        return {};
+    }
+    QSaveFile file(validatorPath());
+    if (!file.open(QIODevice::WriteOnly) || file.write(validator + '\n') != validator.size() + 1 || !file.commit()) {
+        // Without it the part is fetched anew rather than resumed.
+        removeValidator();
+        return Failure{QStringLiteral("cannot record the validator of %1").arg(m_path)};
+    }
+    return {};
+}
+
+QString PartialFile::validatorPath() const
+{
+    return m_path + QStringLiteral(".validator");
+}
+
+void PartialFile::removeValidator()
+{
+    if (!m_path.isEmpty()) {
+        ::unlink(QFile::encodeName(validatorPath()).constData());
+    }
 }
 
 bool PartialFile::isOpen() const
@@ -109,6 +186,8 @@ Result<> PartialFile::restartWhole()
     }
     m_length = 0;
     m_kept = 0;
+    m_validator.clear();
+    removeValidator();
     return {};
 }
 
@@ -129,6 +208,7 @@ Result<> PartialFile::placeAt(const QString& destination, bool allowOverwrite)
     if (!allowOverwrite) {
         ::unlink(partial.constData());
     }
+    removeValidator();
     m_path.clear();
     return {};
 }
@@ -138,6 +218,7 @@ void PartialFile::remove()
     close();
     if (!m_path.isEmpty()) {
         ::unlink(QFile::encodeName(m_path).constData());
+        removeValidator();
         m_path.clear();
     }
 }
@@ -155,6 +236,7 @@ void PartialFile::keep()
     close();
     if (empty) {
         ::unlink(QFile::encodeName(m_path).constData());
+        removeValidator();
     }
     m_path.clear();
 }

@@ -2,6 +2,7 @@
 
 #include "Platform/Log/Result.h"
 
+#include <QByteArray>
 #include <QString>
 
 // The file a download writes into beside its destination: either a fresh temporary one, or the part kept at
@@ -23,15 +24,23 @@ public:
     // Opens the kept part at pathFor(destination), made when missing, for appending to what it holds.
     static Result<PartialFile> openKept(const QString& destination);
 
+    // Removes the part kept for destination and what was recorded beside it.
+    static Result<> discardKept(const QString& destination);
+
     // Whether a file is open.
     bool isOpen() const;
     // The bytes the file holds.
     qint64 length() const;
     // What the file held when it was opened, until it starts over.
     qint64 keptLength() const;
+    // The validator of the body the kept part is the start of (a strong entity tag or a Last-Modified date), as
+    // recorded beside it; empty when none was, and such a part cannot be resumed safely.
+    QByteArray validator() const;
+    // Records validator for what the file holds, beside a kept part so that a later download can resume it.
+    Result<> setValidator(const QByteArray& validator);
     // Adds data at the end.
     Result<> append(const char* data, qint64 size);
-    // Drops everything, to be written from the start.
+    // Drops everything, validator included, to be written from the start.
     Result<> restartWhole();
     // Closes the file and makes it the destination: replacing what is there only with allowOverwrite.
     Result<> placeAt(const QString& destination, bool allowOverwrite);
@@ -43,9 +52,13 @@ public:
 private:
     PartialFile(int fd, QString path, qint64 length);
     void close();
+    QString validatorPath() const;
+    void removeValidator();
 
     int m_fd = -1;
     QString m_path;
     qint64 m_length = 0;
     qint64 m_kept = 0;
+    bool m_isKept = false;
+    QByteArray m_validator;
 };

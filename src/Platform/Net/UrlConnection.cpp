@@ -74,14 +74,16 @@ UrlError errorFor(CURLcode code)
         return {UrlErrorCode::HttpTooManyRedirects,
                 QStringLiteral("The redirect was refused because it leads to a less safe location."),
                 {},
-                0};
+                0,
+                {},
+                {}};
     }
     return CurlError::urlError(code);
 }
 
 UrlError unknownError()
 {
-    return {UrlErrorCode::Unknown, QStringLiteral("unknown error"), {}, 0};
+    return {UrlErrorCode::Unknown, QStringLiteral("unknown error"), {}, 0, {}, {}};
 }
 
 void releaseHeldCallbacks()
@@ -101,7 +103,7 @@ UrlResponse UrlConnection::sendSynchronousRequest(const std::optional<QUrl>& url
 {
     UrlResponse response;
     if (!CurlTransfer::fetches(url)) {
-        response.error = UrlError{UrlErrorCode::UnsupportedUrl, QStringLiteral("unsupported URL"), {}, 0};
+        response.error = UrlError{UrlErrorCode::UnsupportedUrl, QStringLiteral("unsupported URL"), {}, 0, {}, {}};
         return response;
     }
     const std::chrono::milliseconds timeout = TestHooks::checkTimeout.value_or(UrlConnection::defaultTimeout);
@@ -156,6 +158,7 @@ UrlResponse UrlConnection::sendSynchronousRequest(const std::optional<QUrl>& url
     const long status = transfer.status();
     const std::optional<CURLcode> result = transfer.result();
     // Every status is an exchange that succeeded; what it means is the caller's business.
+    response.retryAfter = transfer.retryAfter();
     if (result == CURLE_OK && status > 0) {
         response.statusCode = status;
         response.body = std::move(body);
@@ -171,8 +174,9 @@ UrlResponse UrlConnection::sendSynchronousRequest(const std::optional<QUrl>& url
         response.error = unknownError();
     } else {
         // The event loop was told to end before the exchange did: the application is quitting.
-        response.error = UrlError{UrlErrorCode::Cancelled, QStringLiteral("cancelled"), {}, 0};
+        response.error = UrlError{UrlErrorCode::Cancelled, QStringLiteral("cancelled"), {}, 0, {}, {}};
     }
+    response.error->refusingProxy = transfer.refusingProxy();
     return response;
 }
 

@@ -19,6 +19,7 @@ struct [[nodiscard]] UrlResponse
     std::optional<QByteArray> body; // nothing when the exchange failed
     long statusCode = 0;            // 0 when there was no complete response
     std::optional<UrlError> error;
+    std::optional<std::chrono::seconds> retryAfter; // the wait a reply asked for before another attempt
 };
 
 // A synchronous HTTPS GET, as the platform's synchronous URL connection.

@@ -15,7 +15,29 @@ constexpr long receiveBufferBytes = 256L * 1024;
 
 UrlError urlError(UrlErrorCode code, const QString& description, const QString& url)
 {
-    return UrlError{code, description, url, 0};
+    return UrlError{code, description, url, 0, {}, {}};
+}
+
+// What tells this body from any later one at the same location: a strong entity tag, else the modification date.
+// A weak tag does not promise the same bytes, so a range of it could join two files.
+QByteArray responseValidator(CURL* easy)
+{
+    curl_header* header = nullptr;
+    if (curl_easy_header(easy, "ETag", 0, CURLH_HEADER, -1, &header) == CURLHE_OK &&
+        !QByteArray(header->value).startsWith("W/")) {
+        return QByteArray(header->value).trimmed();
+    }
+    // A date is strong only when it lies at least a second before the reply's own date (RFC 9110, 8.8.2.2).
+    if (curl_easy_header(easy, "Last-Modified", 0, CURLH_HEADER, -1, &header) != CURLHE_OK) {
+        return QByteArray();
+    }
+    const QByteArray modified = QByteArray(header->value).trimmed();
+    const time_t modifiedAt = curl_getdate(modified.constData(), nullptr);
+    if (curl_easy_header(easy, "Date", 0, CURLH_HEADER, -1, &header) != CURLHE_OK || modifiedAt < 0 ||
+        curl_getdate(header->value, nullptr) - modifiedAt < 1) {
+        return QByteArray();
+    }
+    return modified;
 }
 
 } // namespace
@@ -32,6 +54,18 @@ Result<> UrlDownload::initWithRequest(const UrlRequest& request, UrlDownloadDele
     if (m_request) {
         return Failure{QStringLiteral("a download was made already")};
     }
+    // Another attempt after one that failed starts from a clean state; its file is set anew by setDestination.
+    m_file.remove();
+    m_succeeded = false;
+    m_refusedStatus = 0;
+    m_responseChecked = false;
+    m_responseDelivered = false;
+    m_restartWhole = false;
+    m_restarted = false;
+    m_expectedLength = -1;
+    m_tooLong = false;
+    m_effectiveUrl = QUrl();
+    m_deliveredReceived = -1;
     m_delegate = delegate;
     m_request = std::make_unique<UrlRequest>(request);
     m_ended = false;
@@ -90,11 +124,30 @@ void UrlDownload::setDestination(const QString& path, bool allowOverwrite)
         return;
     }
     m_file = std::move(opened).value();
+    // A part that cannot say which body it is the start of could join two different files: it is fetched anew.
+    if (m_file.keptLength() > 0 && m_file.validator().isEmpty() && !m_file.restartWhole()) {
+        fail(urlError(UrlErrorCode::CannotWriteToFile, QStringLiteral("cannot write file"), m_failingUrl));
+        return;
+    }
     if (m_file.keptLength() > 0 && m_transfer) {
-        if (Result<> asked = m_transfer->requestFrom(m_file.keptLength()); !asked) {
+        if (Result<> asked = m_transfer->requestFrom(m_file.keptLength(), m_file.validator()); !asked) {
             fail(urlError(UrlErrorCode::Unknown, QStringLiteral("unknown error"), m_failingUrl));
         }
     }
+}
+
+Result<> UrlDownload::retry()
+{
+    if (!m_request || !m_ended || m_succeeded) {
+        return Failure{QStringLiteral("only a download that failed is made again")};
+    }
+    const UrlRequest request = *m_request;
+    m_request.reset();
+    if (Result<> made = initWithRequest(request, m_delegate); !made) {
+        return made;
+    }
+    setDestination(m_destination, m_allowOverwrite);
+    return {};
 }
 
 const UrlRequest* UrlDownload::request() const
@@ -181,6 +234,8 @@ bool UrlDownload::acceptResponse()
             return false;
         }
         m_expectedLength = length >= 0 ? static_cast<qint64>(length) : -1;
+        // Without a validator the part is not resumed later but fetched anew, which is only slower.
+        static_cast<void>(m_file.setValidator(responseValidator(easy)));
     }
     // libcurl judges the declared length alone; a resumed whole is judged here.
     if (m_maximumLength > 0 && m_expectedLength > m_maximumLength) {
@@ -214,6 +269,8 @@ void UrlDownload::finishTransfer(int curlCode)
         curl_easy_getinfo(m_transfer->handle(), CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective
             ? QUrl::fromEncoded(QByteArray(effective), QUrl::StrictMode)
             : QUrl();
+    const std::optional<std::chrono::seconds> retryAfter = m_transfer->retryAfter();
+    const QString refusingProxy = m_transfer->refusingProxy();
     dropTransfer();
 
     if (m_tooLong || code == CURLE_FILESIZE_EXCEEDED) {
@@ -228,6 +285,7 @@ void UrlDownload::finishTransfer(int curlCode)
             urlError(UrlErrorCode::BadServerResponse,
                      QStringLiteral("The server answered with HTTP status %1.").arg(reported), m_failingUrl);
         error.httpStatus = reported;
+        error.retryAfter = retryAfter;
         fail(error);
         return;
     }
@@ -238,7 +296,9 @@ void UrlDownload::finishTransfer(int curlCode)
         return;
     }
     if (code != CURLE_OK) {
-        fail(CurlError::urlError(code, m_failingUrl));
+        UrlError error = CurlError::urlError(code, m_failingUrl);
+        error.refusingProxy = refusingProxy;
+        fail(error);
         return;
     }
     if (!m_file.placeAt(m_destination, m_allowOverwrite)) {
@@ -246,6 +306,7 @@ void UrlDownload::finishTransfer(int curlCode)
         return;
     }
     m_ended = true;
+    m_succeeded = true;
     m_effectiveUrl = servedBy;
     UrlConnection::postOutsideWaits(this, [this] {
         deliverBegin();

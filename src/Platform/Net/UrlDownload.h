@@ -34,6 +34,10 @@ public:
     // makes the download fail; a file that cannot be made beside it is reported as a failure. Does nothing when no
     // download was made.
     void setDestination(const QString& path, bool allowOverwrite);
+    // Makes a download that failed once more, with its request, delegate and destination, resuming a kept part:
+    // another attempt after a passing fault. Fails while it is under way, once it has succeeded, or before one was
+    // made.
+    Result<> retry();
     // The request the download was made with, when one was.
     const UrlRequest* request() const;
     // Stops a running download without reporting; the partial file is removed unless it is kept.
@@ -77,6 +81,7 @@ private:
     bool m_keepsPartialFile = false;
     bool m_beginDelivered = false;
     bool m_ended = false;
+    bool m_succeeded = false;
     long m_refusedStatus = 0;
     bool m_responseChecked = false;
     bool m_responseDelivered = false;

@@ -8,6 +8,25 @@ int UrlError::number() const
     return static_cast<int>(code);
 }
 
+bool UrlError::isTransient() const
+{
+    if (!refusingProxy.isEmpty()) {
+        return false;
+    }
+    if (httpStatus != 0) {
+        return httpStatus == 408 || httpStatus == 429 || (httpStatus >= 500 && httpStatus <= 599);
+    }
+    switch (code) {
+    case UrlErrorCode::TimedOut:
+    case UrlErrorCode::CannotFindHost:
+    case UrlErrorCode::CannotConnectToHost:
+    case UrlErrorCode::NetworkConnectionLost:
+        return true;
+    default:
+        return false;
+    }
+}
+
 QString UrlError::description() const
 {
     const QString shownDescription = Log::outsideText(localizedDescription);

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <chrono>
+#include <optional>
+
 // The URL error codes the platform reports; the numbers are the platform's, as log lines print them.
 enum class UrlErrorCode : int
 {
@@ -31,7 +34,14 @@ struct UrlError
     QString failingUrlString;
     // The HTTP status of the final reply; 0 when none arrived.
     long httpStatus = 0;
+    // The wait the server asked for before another attempt (Retry-After), when it asked for one.
+    std::optional<std::chrono::seconds> retryAfter;
+    // The proxy, as "host:port", that refused to carry the request for want of valid credentials (HTTP 407).
+    QString refusingProxy;
 
+    // Whether another attempt soon may well succeed: a refused, reset, cut, stalled or timed-out connection, a host
+    // not found, or HTTP 408, 429 or 5xx. Trust, size, file and other HTTP failures stay as they are.
+    bool isTransient() const;
     // The code as the number log lines print.
     int number() const;
     // The error as a log line prints it: with its user info when it names a failing URL, whose user and password
