@@ -1,6 +1,7 @@
 #include "ChildProcess.h"
 #include "Platform/Files/Bundle.h"
 #include "Platform/Files/FileManager.h"
+#include "ProvisioningFixtures.h"
 #include "TestSupport.h"
 #include "XSession.h"
 
@@ -9,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -49,6 +51,17 @@ QString readText(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The waits the log's automatic attempts announced, in milliseconds, in order.
+QList<qint64> attemptWaits(const QString& log)
+{
+    QList<qint64> waits;
+    static const QRegularExpression line(QStringLiteral("Attempt \\d of 4 failed, trying again in (\\d+) ms"));
+    for (auto it = line.globalMatch(log); it.hasNext();) {
+        waits << it.next().captured(1).toLongLong();
+    }
+    return waits;
 }
 
 bool writeInfoFile(const QString& path, const QString& host, const QString& dc, const QString& token)
@@ -203,6 +216,8 @@ private slots:
     void failedDownloadKeepsProgressWindow();
     void failureThenRetry_data();
     void failureThenRetry();
+    void healsByItself_data();
+    void healsByItself();
     void closeBoxDuringSlowCheck();
     void selfUpdateAtExit();
     void customerStartAfterInstallerStart();
@@ -230,6 +245,16 @@ void TestEndToEnd::initTestCase()
     QVERIFY(makeTestCertificates(m_shared.filePath(QStringLiteral("certs"))));
     QVERIFY(m_service.start(m_shared.filePath(QStringLiteral("certs")), m_shared.path()));
     QVERIFY(m_x.start());
+    // A newer agent image than the build's, for a server that replaces its image mid-download.
+    const QString stage = m_shared.filePath(QStringLiteral("newer-stage"));
+    const QString info = stage + QStringLiteral("/Orvo.app/Contents/Info.plist");
+    QVERIFY(ProvisioningFixtures::stageAgent(stage));
+    QByteArray text = ProvisioningFixtures::readFile(info);
+    QVERIFY(text.contains("<string>" ORVO_AGENT_VERSION "</string>"));
+    text.replace("<string>" ORVO_AGENT_VERSION "</string>", "<string>7.4.0</string>");
+    QVERIFY(ProvisioningFixtures::writeFile(info, text) && ProvisioningFixtures::signStagedAgent(stage));
+    QVERIFY(
+        ProvisioningFixtures::makeImage(stage, QStringLiteral("Orvo"), m_shared.filePath(QStringLiteral("newer.dmg"))));
 }
 
 bool TestEndToEnd::startPlugin(ChildProcess& plugin, const Sandbox& box, const QStringList& arguments,
@@ -435,27 +460,33 @@ void TestEndToEnd::failureThenRetry_data()
     QTest::addColumn<bool>("hangingTool");    // a disk-image tool that never exits until Retry
     QTest::addColumn<QString>("message");     // what the window says, in part
     QTest::addColumn<QString>("range");       // the Range request Retry makes ("kept": from the kept part)
+    QTest::addColumn<int>("automatic");       // the attempts made by themselves before the window told of it
     const qint64 size = QFileInfo(QStringLiteral(ORVO_AGENT_IMAGE)).size();
-    const QJsonObject cut{{QStringLiteral("drop_after"), size * 2 / 5}};
+    // Each attempt gets a tenth further: the automatic ones end short of the whole.
+    const QJsonObject cut{{QStringLiteral("drop_after"), size / 10}};
     const QString interrupted = QStringLiteral("The download of the support app was interrupted.");
     const QString unreachable = QStringLiteral("The Orvo Wendra service could not be reached");
     QTest::newRow("download cut: Retry resumes")
-        << QJsonObject() << cut << QJsonObject() << false << interrupted << "kept";
+        << QJsonObject() << cut << QJsonObject() << false << interrupted << "kept" << 4;
     QTest::newRow("download cut: 200 to the Range starts over")
-        << QJsonObject() << cut << QJsonObject{{QStringLiteral("ignore_range"), true}} << false << interrupted
-        << "kept";
+        << QJsonObject() << cut << QJsonObject{{QStringLiteral("ignore_range"), true}} << false << interrupted << "kept"
+        << 4;
+    // Another image is served by the time of Retry: If-Range fetches it whole, and the new agent goes in.
+    QTest::newRow("download cut: image replaced before Retry")
+        << QJsonObject() << cut << QJsonObject{{QStringLiteral("file"), m_shared.filePath(QStringLiteral("newer.dmg"))}}
+        << false << interrupted << "kept" << 4;
     QTest::newRow("agent check 503") << QJsonObject{{QStringLiteral("status"), 503}} << QJsonObject() << QJsonObject()
-                                     << false << unreachable << "";
+                                     << false << unreachable << "" << 4;
     QTest::newRow("agent check not JSON") << QJsonObject{{QStringLiteral("body"), QStringLiteral("<html>busy</html>")}}
-                                          << QJsonObject() << QJsonObject() << false << unreachable << "";
+                                          << QJsonObject() << QJsonObject() << false << unreachable << "" << 1;
     // Refused, logged cut: it neither floods the log nor rotates it.
     QTest::newRow("agent check with a 3 MB download_url")
         << QJsonObject{{QStringLiteral("download_url"), QStringLiteral("https://%1/").arg(m_service.host()) +
                                                             QString(qsizetype{3} * 1024 * 1024, QLatin1Char('a'))}}
-        << QJsonObject() << QJsonObject() << false << unreachable << "";
+        << QJsonObject() << QJsonObject() << false << unreachable << "" << 1;
     QTest::newRow("disk-image tool hangs")
         << QJsonObject() << QJsonObject() << QJsonObject() << true << "The support app's package could not be opened."
-        << "";
+        << "" << 1;
 }
 
 void TestEndToEnd::failureThenRetry()
@@ -466,6 +497,7 @@ void TestEndToEnd::failureThenRetry()
     QFETCH(bool, hangingTool);
     QFETCH(QString, message);
     QFETCH(QString, range);
+    QFETCH(int, automatic);
     Sandbox box;
     const QString tool = box.root(QStringLiteral("usr/bin/hdiutil"));
     if (hangingTool) {
@@ -487,6 +519,12 @@ void TestEndToEnd::failureThenRetry()
 
     QTRY_VERIFY_WITH_TIMEOUT(box.log().contains(QStringLiteral("-[JoinProgressWindow showFailure:] : ") + message),
                              60000);
+    // The waits before the automatic attempts grow, each by about twice.
+    const QList<qint64> waits = attemptWaits(box.log());
+    QCOMPARE(waits.size(), automatic - 1);
+    for (qsizetype i = 1; i < waits.size(); ++i) {
+        QVERIFY2(waits[i] > waits[i - 1], qPrintable(box.log()));
+    }
     QVERIFY(box.log().toUtf8().size() - logged < qint64{16} * 1024);
     QVERIFY(!QFile::exists(box.logFolder() + QStringLiteral("orvoPlugin0.log")));
     QCOMPARE(box.log().contains(QStringLiteral("did not exit in time and was stopped")), hangingTool);
@@ -511,10 +549,83 @@ void TestEndToEnd::failureThenRetry()
     QCOMPARE(record.contains(QStringLiteral("Range: ")), !range.isEmpty());
     if (!range.isEmpty()) {
         QVERIFY2(record.contains(QStringLiteral("Range: bytes=%1-").arg(kept)), qPrintable(record));
+        QVERIFY2(record.contains(QStringLiteral("If-Range: \"")), qPrintable(record));
+    }
+    if (retried.contains(QStringLiteral("file"))) {
+        QCOMPARE(Bundle::infoDictionaryText(box.agentFolder() + QStringLiteral("Orvo.app"),
+                                            QStringLiteral("CFBundleShortVersionString")),
+                 QStringLiteral("7.4.0"));
     }
     QVERIFY(!QFile::exists(part));
     QVERIFY(!QFile::exists(box.agentFolder() + QStringLiteral("OrvoMac.dmg")));
     QVERIFY(endsWithClosingBanner(box.log()));
+}
+
+void TestEndToEnd::healsByItself_data()
+{
+    QTest::addColumn<QJsonObject>("check");
+    QTest::addColumn<QJsonObject>("image");
+    QTest::addColumn<bool>("agentInstalled");
+    QTest::addColumn<QStringList>("logged"); // lines of the log, in part
+    QTest::addColumn<QStringList>("asked");  // request headers the service received, in part
+    const qint64 cut = QFileInfo(QStringLiteral(ORVO_AGENT_IMAGE)).size() * 2 / 5;
+    const QString checkAttempt = QStringLiteral("-[OrvoAppUpgrader agentCheckThenUpdate] : Attempt %1 of 4 failed");
+    const QString downloadAttempt = QStringLiteral("-[OrvoAppUpgrader continueAgentDownload:] : Attempt 1 of 4 failed");
+    QTest::newRow("download cut once: resumed")
+        << QJsonObject() << QJsonObject{{QStringLiteral("drop_after"), cut}, {QStringLiteral("times"), 1}} << false
+        << QStringList{downloadAttempt, QStringLiteral("downloaded from download_url")}
+        << QStringList{QStringLiteral("Range: bytes=%1-").arg(cut), QStringLiteral("If-Range: \"")};
+    QTest::newRow("agent check 503 once")
+        << QJsonObject{{QStringLiteral("status"), 503}, {QStringLiteral("times"), 1}} << QJsonObject() << false
+        << QStringList{checkAttempt.arg(1)} << QStringList();
+    QTest::newRow("download_url not found: fallback_url serves")
+        << QJsonObject{{QStringLiteral("download_url"),
+                        QStringLiteral("https://%1/cdn/gone.dmg").arg(m_service.host())},
+                       {QStringLiteral("fallback_url"),
+                        QStringLiteral("https://%1/agent/OrvoMac.dmg").arg(m_service.host())}}
+        << QJsonObject() << false
+        << QStringList{QStringLiteral("download_url failed, trying fallback_url"),
+                       QStringLiteral("downloaded from fallback_url")}
+        << QStringList();
+    // The check only decides whether a newer agent is needed: the installed one takes the session.
+    QTest::newRow("agent check 503, verified agent installed")
+        << QJsonObject{{QStringLiteral("status"), 503}} << QJsonObject() << true
+        << QStringList{checkAttempt.arg(3),
+                       QStringLiteral("No usable answer from the service; the installed Orvo App is launched"),
+                       QStringLiteral("This mac has latest Orvo App")}
+        << QStringList();
+}
+
+void TestEndToEnd::healsByItself()
+{
+    QFETCH(QJsonObject, check);
+    QFETCH(QJsonObject, image);
+    QFETCH(bool, agentInstalled);
+    QFETCH(QStringList, logged);
+    QFETCH(QStringList, asked);
+    Sandbox box;
+    QVERIFY(!agentInstalled || box.installAgent());
+    m_service.configure(downloadRoad(check, image));
+    QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), m_service.host(), QStringLiteral("eu"),
+                          QStringLiteral("tok-8")));
+    ChildProcess plugin;
+    QVERIFY(startPlugin(plugin, box));
+    QVERIFY(join(plugin, QStringLiteral("987654321"), QStringLiteral("Hal")));
+    // No key is pressed after Join.
+    QVERIFY2(plugin.waitForExit(120000), qPrintable(box.log()));
+    QCOMPARE(plugin.process().exitCode(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!box.agentReport().isEmpty(), 30000);
+    const QString log = box.log();
+    for (const QString& line : logged) {
+        QVERIFY2(log.contains(line), qPrintable(line + QStringLiteral("\n---\n") + log));
+    }
+    QVERIFY(!log.contains(QStringLiteral("-[JoinProgressWindow showFailure:]")));
+    const QString record = m_service.record();
+    for (const QString& header : asked) {
+        QVERIFY2(record.contains(header), qPrintable(header + QStringLiteral("\n---\n") + record));
+    }
+    QVERIFY(!QFile::exists(box.agentFolder() + QStringLiteral("OrvoMac.dmg.part")));
+    QVERIFY(endsWithClosingBanner(log));
 }
 
 void TestEndToEnd::closeBoxDuringSlowCheck()
@@ -770,7 +881,7 @@ void TestEndToEnd::joinThroughProxy_data()
     QTest::newRow("no_proxy names the service") << QString() << "https_proxy" << QString() << "127.0.0.1" << 0;
     // Refused by the proxy: nothing reaches the service, so nothing went around the proxy.
     QTest::newRow("wrong proxy password") << auth << "https_proxy"
-                                          << "ada:wrong-s3cret" << QString() << 1;
+                                          << "ada:wrong-s3cret" << QString() << 2;
 }
 
 void TestEndToEnd::joinThroughProxy()
@@ -788,24 +899,28 @@ void TestEndToEnd::joinThroughProxy()
     }
     const bool refused = userInfo.contains(QStringLiteral("wrong"));
     Sandbox box;
-    QVERIFY(box.installAgent());
+    // Without an agent to fall back on, the refusal ends in the window.
+    QVERIFY(refused || box.installAgent());
     m_service.configure(noUpdates.toUtf8());
     QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), m_service.host(), QStringLiteral("eu"),
                           QStringLiteral("tok-9")));
     ChildProcess plugin;
     QVERIFY(startPlugin(plugin, box, {}, QStringLiteral(ORVO_TEST_BUNDLE_EXECUTABLE), variables));
+    QVERIFY(join(plugin, QStringLiteral("123 456 789"), QStringLiteral("Ada")));
     if (refused) {
-        QTRY_VERIFY_WITH_TIMEOUT(
-            box.log().contains(QStringLiteral("-[ApiHandler pluginUpdateCheckApi] : Status code :")), 30000);
-        QVERIFY(m_x.close(m_x.findWindow(joinTitle, plugin.processId())));
-    } else {
-        QVERIFY(join(plugin, QStringLiteral("123 456 789"), QStringLiteral("Ada")));
+        // Named without its credentials; not a passing fault, so asked once.
+        QTRY_VERIFY_WITH_TIMEOUT(box.log().contains(QStringLiteral("-[JoinProgressWindow showFailure:] : The proxy "
+                                                                   "server %1 refused the connection")
+                                                        .arg(proxy.url(QString()).mid(7))),
+                                 30000);
+        QVERIFY(m_x.close(m_x.findWindow(progressTitle, plugin.processId())));
     }
     QVERIFY2(plugin.waitForExit(120000), qPrintable(box.log()));
     QCOMPARE(plugin.process().exitCode(), 0);
     const QString record = m_service.record();
     QCOMPARE(record.count(QStringLiteral("GET /api/v1/customer_plugin/check_update")), refused ? 0 : 1);
     QCOMPARE(record.count(QStringLiteral("GET /api/v2/agent/check_update")), refused ? 0 : 1);
+    QCOMPARE(attemptWaits(box.log()).size(), 0);
     QCOMPARE(proxy.tunnelsTo(m_service.host()), tunnels);
     QTRY_COMPARE_WITH_TIMEOUT(box.agentReport().isEmpty(), refused, refused ? 0 : 30000);
     QVERIFY2(!box.log().contains(QStringLiteral("s3cret")), qPrintable(box.log()));

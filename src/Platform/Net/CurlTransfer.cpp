@@ -232,7 +232,8 @@ std::optional<std::chrono::seconds> CurlTransfer::retryAfter() const
 QString CurlTransfer::refusingProxy() const
 {
     long status = 0;
-    if (curl_easy_getinfo(m_easy, CURLINFO_HTTP_CONNECTCODE, &status) != CURLE_OK || status != 407) {
+    // Some proxies, tinyproxy among them, refuse a tunnel for want of credentials with 401 rather than 407.
+    if (curl_easy_getinfo(m_easy, CURLINFO_HTTP_CONNECTCODE, &status) != CURLE_OK || (status != 407 && status != 401)) {
         return QString();
     }
     // libcurl takes the proxy from these, in this order, for an https location.

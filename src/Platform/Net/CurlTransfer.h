@@ -80,7 +80,8 @@ public:
     long status() const;
     // The wait the last reply asked for before another attempt (Retry-After), when it asked for one.
     std::optional<std::chrono::seconds> retryAfter() const;
-    // The proxy, as "host:port" without its credentials, when one answered the tunnel request with 407.
+    // The proxy, as "host:port" without its credentials, when one refused the tunnel for want of credentials (407,
+    // or 401 as some proxies answer).
     QString refusingProxy() const;
 
 private:
