@@ -86,7 +86,7 @@ void TestProgressWindow::windowSetUp()
     QCOMPARE(window->windowTitle(), QStringLiteral("Orvo Wendra - CustomerPlugin"));
     QCOMPARE(controller->infoLabel(), window->findChild<QLabel*>(QStringLiteral("infoLabel")));
     QCOMPARE(controller->infoLabel()->text(), QStringLiteral("Please wait while establishing connection ..."));
-    QProgressBar* progress = window->findChild<QProgressBar*>(QStringLiteral("progress"));
+    auto* progress = window->findChild<QProgressBar*>(QStringLiteral("progress"));
     QCOMPARE(controller->progress(), progress);
     QCOMPARE(progress->maximum(), 0); // running busy indicator
     QVERIFY(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
