@@ -2,6 +2,7 @@
 #include "Platform/Files/Bundle.h"
 #include "Platform/Files/FileManager.h"
 #include "ProvisioningFixtures.h"
+#include "ScreenReader.h"
 #include "TestSupport.h"
 #include "XSession.h"
 
@@ -228,6 +229,8 @@ private slots:
     void startsWithoutGuard();
     void joinThroughProxy_data();
     void joinThroughProxy();
+    void screenReaderJoinsAndRetries_data();
+    void screenReaderJoinsAndRetries();
 
 private:
     bool startPlugin(ChildProcess& plugin, const Sandbox& box, const QStringList& arguments = {},
@@ -924,6 +927,84 @@ void TestEndToEnd::joinThroughProxy()
     QCOMPARE(proxy.tunnelsTo(m_service.host()), tunnels);
     QTRY_COMPARE_WITH_TIMEOUT(box.agentReport().isEmpty(), refused, refused ? 0 : 30000);
     QVERIFY2(!box.log().contains(QStringLiteral("s3cret")), qPrintable(box.log()));
+}
+
+void TestEndToEnd::screenReaderJoinsAndRetries_data()
+{
+    // What a screen reader says, in the language of LANG.
+    QTest::addColumn<QString>("lang");
+    QTest::addColumn<QString>("sessionField");
+    QTest::addColumn<QString>("nameField");
+    QTest::addColumn<QString>("joinButton");
+    QTest::addColumn<QString>("message"); // the progress window's
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("retryButton");
+    QTest::newRow("English") << "C.UTF-8"
+                             << "Session ID"
+                             << "Your name"
+                             << "Join Session"
+                             << "Please wait while establishing connection ..."
+                             << "The download of the support app was interrupted. Check your internet connection, "
+                                "then press Retry."
+                             << "Retry";
+}
+
+void TestEndToEnd::screenReaderJoinsAndRetries()
+{
+    QFETCH(QString, lang);
+    QFETCH(QString, sessionField);
+    QFETCH(QString, nameField);
+    QFETCH(QString, joinButton);
+    QFETCH(QString, message);
+    QFETCH(QString, failure);
+    QFETCH(QString, retryButton);
+    ScreenReader reader;
+    QVERIFY(reader.start(m_x));
+    Sandbox box;
+    const qint64 size = QFileInfo(QStringLiteral(ORVO_AGENT_IMAGE)).size();
+    // A tenth at each attempt: the automatic ones end short of the whole.
+    m_service.configure(downloadRoad({}, {{QStringLiteral("drop_after"), size / 10}}));
+    QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), m_service.host(), QStringLiteral("eu"),
+                          QStringLiteral("tok-4")));
+    ChildProcess plugin;
+    QVERIFY(
+        startPlugin(plugin, box, {}, QStringLiteral(ORVO_TEST_BUNDLE_EXECUTABLE),
+                    {QStringLiteral("LANG=") + lang, QStringLiteral("DBUS_SESSION_BUS_ADDRESS=") + reader.sessionBus(),
+                     QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1")}));
+
+    // Found by what it says, filled in and pressed as a screen reader's user does, without the keyboard.
+    const ScreenReader::Node session = reader.find(plugin.processId(), ScreenReader::Text, sessionField);
+    const ScreenReader::Node name = reader.find(plugin.processId(), ScreenReader::Text, nameField, 0);
+    const ScreenReader::Node join = reader.find(plugin.processId(), ScreenReader::PushButton, joinButton, 0);
+    QVERIFY2(!session.isEmpty() && !name.isEmpty() && !join.isEmpty(), qPrintable(box.log()));
+    QVERIFY(reader.setText(session, QStringLiteral("987654321")) && reader.setText(name, QStringLiteral("Hal")));
+    QVERIFY(reader.press(join));
+
+    // The failure is spoken as an alert shows: an alert named by the message.
+    const auto announced = [&] {
+        for (const ScreenReader::Event& event : reader.events()) {
+            if (event.signal == QLatin1String("StateChanged") && event.kind == QLatin1String("showing") &&
+                event.detail == 1 && reader.role(event.source) == ScreenReader::Alert) {
+                return reader.name(event.source);
+            }
+        }
+        return QString();
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(!announced().isEmpty(), qPrintable(box.log()), 60000);
+    QCOMPARE(announced(), failure);
+    QVERIFY(!reader.find(plugin.processId(), ScreenReader::Alert, failure, 0).isEmpty());
+    QVERIFY(!reader.find(plugin.processId(), ScreenReader::Label, message, 0).isEmpty());
+    QVERIFY(box.log().contains(QStringLiteral("Download failed! Whole Error")));
+
+    m_service.configure(downloadRoad({}, {}));
+    const ScreenReader::Node retry = reader.find(plugin.processId(), ScreenReader::PushButton, retryButton, 0);
+    QVERIFY(!retry.isEmpty());
+    QVERIFY(reader.press(retry));
+    QVERIFY2(plugin.waitForExit(120000), qPrintable(box.log()));
+    QCOMPARE(plugin.process().exitCode(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!box.agentReport().isEmpty(), 30000);
+    QCOMPARE(box.agentReport().value(QStringLiteral("joinDetails")).toString(),
+             joinDetails(QStringLiteral("987654321"), m_service.host(), QStringLiteral("tok-4"), QStringLiteral("eu")));
 }
 
 QTEST_MAIN(TestEndToEnd)

@@ -6,6 +6,7 @@
 #include "Platform/Log/TestHooks.h"
 #include "TestSupport.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -26,6 +27,8 @@ private slots:
     void byteText_data();
     void byteText();
     void phasesFailureAndRetry();
+    void announcements_data();
+    void announcements();
 
 private:
     QList<const void*> m_posts;
@@ -83,7 +86,7 @@ void TestProgressWindow::windowSetUp()
     QCOMPARE(window->windowTitle(), QStringLiteral("Orvo Wendra - CustomerPlugin"));
     QCOMPARE(controller->infoLabel(), window->findChild<QLabel*>(QStringLiteral("infoLabel")));
     QCOMPARE(controller->infoLabel()->text(), QStringLiteral("Please wait while establishing connection ..."));
-    QProgressBar* progress = window->findChild<QProgressBar*>(QStringLiteral("progress"));
+    auto* progress = window->findChild<QProgressBar*>(QStringLiteral("progress"));
     QCOMPARE(controller->progress(), progress);
     QCOMPARE(progress->maximum(), 0); // running busy indicator
     QVERIFY(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -179,20 +182,78 @@ void TestProgressWindow::phasesFailureAndRetry()
     QVERIFY(!controller->isShowingFailure());
     NotificationCenter::defaultCenter().post(QStringLiteral("RetryDMGDownloadig"), &downloader);
     QVERIFY(controller->isShowingFailure());
-    QCOMPARE(phase->text(), QStringLiteral("The download stopped."));
+    QCOMPARE(controller->failureLabel()->text(), QStringLiteral("The download stopped."));
     QVERIFY(retry->isVisible() && retry->isDefault());
-    QVERIFY(!bar->isVisible() && !controller->infoLabel()->isVisible());
+    QVERIFY(!bar->isVisible() && !controller->infoLabel()->isVisible() && !phase->isVisible());
     controller->showDownloadProgress(6'000'000, -1); // a late report leaves the failure shown
-    QCOMPARE(phase->text(), QStringLiteral("The download stopped."));
+    QVERIFY(controller->failureLabel()->isVisible() && !phase->isVisible());
 
     // Return presses Retry, once.
     QTest::keyClick(window, Qt::Key_Return);
     QTRY_COMPARE(retries, 1);
     QVERIFY(!controller->isShowingFailure() && !retry->isVisible());
-    QVERIFY(bar->isVisible() && controller->infoLabel()->isVisible());
+    QVERIFY(bar->isVisible() && controller->infoLabel()->isVisible() && phase->isVisible());
+    QVERIFY(!controller->failureLabel()->isVisible());
     QTest::keyClick(window, Qt::Key_Return); // nothing offered, nothing pressed
     QCOMPARE(retries, 1);
     QVERIFY(!controller->isShowingFailure());
+}
+
+void TestProgressWindow::announcements_data()
+{
+    QTest::addColumn<QList<qint64>>("received"); // bytes reported in turn
+    QTest::addColumn<qint64>("expected");
+    QTest::addColumn<QStringList>("heard"); // the phase line's names after the phase's own
+    QTest::addColumn<QString>("shown");     // the phase line's text at the end
+    QList<qint64> everyPercent;
+    for (qint64 percent = 0; percent <= 100; ++percent) {
+        everyPercent << percent * 1'000'000;
+    }
+    QTest::newRow("every percent") << everyPercent << qint64(100'000'000)
+                                   << QStringList{"Downloading the support app: 25.0 MB of 100.0 MB (25%)",
+                                                  "Downloading the support app: 50.0 MB of 100.0 MB (50%)",
+                                                  "Downloading the support app: 75.0 MB of 100.0 MB (75%)",
+                                                  "Downloading the support app: 100.0 MB of 100.0 MB (100%)"}
+                                   << "Downloading the support app: 100.0 MB of 100.0 MB (100%)";
+    QTest::newRow("a jump past two steps") << QList<qint64>{10'000'000, 80'000'000, 90'000'000} << qint64(100'000'000)
+                                           << QStringList{"Downloading the support app: 80.0 MB of 100.0 MB (80%)"}
+                                           << "Downloading the support app: 90.0 MB of 100.0 MB (90%)";
+    QTest::newRow("total unknown") << QList<qint64>{10'000'000, 60'000'000} << qint64(-1) << QStringList()
+                                   << "Downloading the support app: 60.0 MB";
+}
+
+void TestProgressWindow::announcements()
+{
+    QFETCH(QList<qint64>, received);
+    QFETCH(qint64, expected);
+    QFETCH(QStringList, heard);
+    QFETCH(QString, shown);
+    JoinProgressWindow* controller = JoinProgressWindow::getInstance();
+    controller->showWindow(nullptr);
+    QVERIFY(QTest::qWaitForWindowExposed(controller->loadedWindow()));
+    // A screen reader hears the phase line's accessible name change.
+    QStringList heardNames;
+    const auto hear = [&] {
+        const QString name = controller->phaseLabel()->accessibleName();
+        if (heardNames.isEmpty() || heardNames.last() != name) {
+            heardNames << name;
+        }
+    };
+    controller->showPhase(JoinProgressWindow::Phase::Downloading);
+    hear();
+    for (const qint64 bytes : received) {
+        controller->showDownloadProgress(bytes, expected);
+        hear();
+    }
+    QCOMPARE(heardNames, QStringList{"Downloading the support app ..."} + heard);
+    QCOMPARE(controller->phaseLabel()->text(), shown);
+
+    controller->showFailure(QStringLiteral("The download stopped."), [] {});
+    QAccessibleInterface* failure = QAccessible::queryAccessibleInterface(controller->failureLabel());
+    QVERIFY(failure);
+    QCOMPARE(failure->role(), QAccessible::AlertMessage);
+    QCOMPARE(failure->text(QAccessible::Name), QStringLiteral("The download stopped."));
+    controller->retryButtonAction();
 }
 
 QTEST_MAIN(TestProgressWindow)

@@ -3,7 +3,8 @@
 # Sourced by scripts/test and scripts/demo.
 
 orvo_packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libplist-dev libcpp-httplib-dev libssl-dev openssl
-               nlohmann-json3-dev libarchive-dev libcurl4-openssl-dev xvfb xdotool openbox x11-utils imagemagick tinyproxy)
+               nlohmann-json3-dev libarchive-dev libcurl4-openssl-dev xvfb xdotool openbox x11-utils imagemagick tinyproxy
+               dbus at-spi2-core)
 # What the sanitizer build and the static checks add.
 # shellcheck disable=SC2034  # used by scripts/test
 orvo_check_packages=(clang libclang-rt-14-dev clang-format clang-tidy)

@@ -1,5 +1,6 @@
 #include "Handlers/JoinProgressWindow.h"
 
+#include "Handlers/AlertLabel.h"
 #include "Handlers/ByteCountText.h"
 #include "Platform/App/Application.h"
 #include "Platform/App/NotificationCenter.h"
@@ -43,12 +44,8 @@ QString phaseText(JoinProgressWindow::Phase phase)
     return QString();
 }
 
-// Screen readers speak the label's new text.
-void announce(QLabel* label)
-{
-    QAccessibleEvent event(label, QAccessible::Alert);
-    QAccessible::updateAccessibility(&event);
-}
+// A screen reader hears the download at these steps, not at every percent.
+constexpr int announcedStep = 25;
 
 // A busy indicator runs while its range is empty.
 void startAnimation(QProgressBar* progress)
@@ -100,6 +97,8 @@ void JoinProgressWindow::loadWindowLayout(QWidget* window)
     setInfoLabel(layout.infoLabel);
     setProgress(layout.progress);
     m_phaseLabel = layout.phaseLabel;
+    m_failureLabel = layout.failureLabel;
+    m_failureLabel->hide();
     m_retryButton = layout.retryButton;
     m_retryButton->setDefault(true);
     m_retryButton->hide();
@@ -179,8 +178,8 @@ void JoinProgressWindow::showPhase(Phase phase)
         window();
         leaveFailure();
         startAnimation(m_progress);
-        m_phaseLabel->setText(phaseText(phase));
-        announce(m_phaseLabel);
+        m_announcedPercent = 0;
+        showPhaseLine(phaseText(phase), true);
     });
 }
 
@@ -198,9 +197,14 @@ void JoinProgressWindow::showDownloadProgress(qint64 received, qint64 expected)
             m_progress->setRange(0, 100);
             m_progress->setValue(percent);
         }
-        // Not announced: a screen reader reads the bar's value when asked.
-        m_phaseLabel->setText(QStringLiteral("Downloading the support app: ") +
-                              ByteCountText::progress(received, expected));
+        // Between the steps a screen reader reads the bar's value when asked.
+        const int step = percent / announcedStep * announcedStep;
+        const bool announced = step > m_announcedPercent;
+        if (announced) {
+            m_announcedPercent = step;
+        }
+        showPhaseLine(QStringLiteral("Downloading the support app: ") + ByteCountText::progress(received, expected),
+                      announced);
     });
 }
 
@@ -214,13 +218,14 @@ void JoinProgressWindow::showFailure(const QString& message, std::function<void(
         m_retry = std::move(retry);
         m_infoLabel->hide();
         m_progress->hide();
-        m_phaseLabel->setText(message);
+        m_phaseLabel->hide();
         m_retryButton->show();
-        m_retryButton->setFocus();
-        announce(m_phaseLabel);
         if (!window->isVisible()) {
             showWindow(this);
         }
+        // Shown in a visible window, so the alert is spoken before the focus moves to Retry.
+        m_failureLabel->showAlert(message);
+        m_retryButton->setFocus();
     });
 }
 
@@ -240,11 +245,9 @@ void JoinProgressWindow::showRetryWait(int secondsLeft, std::function<void()> at
         }
         m_waiting = true;
         m_retry = std::move(attemptNow);
-        m_phaseLabel->setText(tr("Connection lost, trying again in %1 s...").arg(secondsLeft));
+        // Announced as the wait begins, not at every second of it.
+        showPhaseLine(tr("Connection lost, trying again in %1 s...").arg(secondsLeft), starts);
         m_retryButton->show();
-        if (starts) {
-            announce(m_phaseLabel);
-        }
     });
 }
 
@@ -293,18 +296,37 @@ void JoinProgressWindow::leaveFailure()
 {
     m_retry = nullptr;
     if (std::exchange(m_waiting, false) && m_phaseLabel) {
-        m_phaseLabel->setText(m_textBeforeWait);
+        showPhaseLine(m_textBeforeWait, true);
     }
     if (m_retryButton) {
         m_retryButton->hide();
+        m_failureLabel->hide();
         m_infoLabel->show();
         m_progress->show();
+        m_phaseLabel->show();
     }
+}
+
+void JoinProgressWindow::showPhaseLine(const QString& text, bool announced)
+{
+    if (announced) {
+        // A screen reader hears the name change; the name then stays the text last announced, and the text set
+        // after it changes no name.
+        m_phaseLabel->setAccessibleName(text);
+        QAccessibleEvent event(m_phaseLabel, QAccessible::Alert);
+        QAccessible::updateAccessibility(&event);
+    }
+    m_phaseLabel->setText(text);
 }
 
 QLabel* JoinProgressWindow::phaseLabel() const
 {
     return m_phaseLabel;
+}
+
+QLabel* JoinProgressWindow::failureLabel() const
+{
+    return m_failureLabel;
 }
 
 QPushButton* JoinProgressWindow::retryButton() const

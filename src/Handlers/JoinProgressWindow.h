@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class AlertLabel;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -37,10 +38,11 @@ public:
 
     // Names phase on the second line with a running bar, leaving any failure shown; announced to screen readers.
     void showPhase(Phase phase);
-    // The download's bytes so far of expected (-1: unknown, the bar then keeps running).
+    // The download's bytes so far of expected (-1: unknown, the bar then keeps running); announced at 25, 50, 75
+    // and 100 %.
     void showDownloadProgress(qint64 received, qint64 expected);
-    // The failure state: message in place of the progress, announced, and Retry, the window's default button,
-    // which runs retry once.
+    // The failure state: message, an alert to screen readers, in place of the progress, and Retry, the window's
+    // default button, which runs retry once.
     void showFailure(const QString& message, std::function<void()> retry);
     bool isShowingFailure() const;
     // The wait before an automatic attempt: the bar as it was, "trying again in" secondsLeft, and Retry, which
@@ -65,6 +67,7 @@ public:
     QProgressBar* progress() const;
     void setProgress(QProgressBar* progress);
     QLabel* phaseLabel() const;
+    QLabel* failureLabel() const;
     QPushButton* retryButton() const;
 
 protected:
@@ -77,11 +80,15 @@ private:
 
     void downloadFailed(const void* downloader);
     void leaveFailure();
+    void showPhaseLine(const QString& text, bool announced);
 
     QPointer<QWidget> m_orvoJoinWindow;
     QPointer<QLabel> m_infoLabel;
     QProgressBar* m_progress = nullptr;
     QPointer<QLabel> m_phaseLabel;
+    QPointer<AlertLabel> m_failureLabel;
+    // The last download milestone announced, in percent.
+    int m_announcedPercent = 0;
     QPointer<QPushButton> m_retryButton;
     std::function<void()> m_retry;
     bool m_waiting = false;
