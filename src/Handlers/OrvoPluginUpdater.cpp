@@ -102,7 +102,7 @@ void OrvoPluginUpdater::downloadDidFail(UrlDownload* /*download*/, const UrlErro
     const char* fullName = "-[OrvoPluginUpdater download:didFailWithError:]";
     ExceptionGuard::run(fullName, [&] {
         // Quietly, as the customer waits for none of it: no window shows the waits.
-        static AutomaticRetry* retry = new AutomaticRetry(this);
+        static auto* retry = new AutomaticRetry(this);
         if (retry->schedule(fullName, error, [this, fullName] {
                 if (Result<> again = this->retry(); !again) {
                     Log::write("%s : Download failed : %@", fullName, again.error());
