@@ -9,6 +9,7 @@
 #include "ui_JoinProgressWindow.h"
 
 #include <QAccessible>
+#include <QGuiApplication>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMutex>
@@ -32,15 +33,27 @@ QString phaseText(JoinProgressWindow::Phase phase)
 {
     switch (phase) {
     case JoinProgressWindow::Phase::CheckingService:
-        return QStringLiteral("Checking with the Orvo Wendra service ...");
+        return JoinProgressWindow::tr("Checking with the Orvo Wendra service ...");
     case JoinProgressWindow::Phase::Downloading:
-        return QStringLiteral("Downloading the support app ...");
+        return JoinProgressWindow::tr("Downloading the support app ...");
     case JoinProgressWindow::Phase::Installing:
-        return QStringLiteral("Installing the support app ...");
+        return JoinProgressWindow::tr("Installing the support app ...");
     case JoinProgressWindow::Phase::StartingAgent:
-        return QStringLiteral("Starting the support app ...");
+        return JoinProgressWindow::tr("Starting the support app ...");
     }
     return QString();
+}
+
+// Texts of steps still to come, marked so that their translations stay in the .ts files.
+[[maybe_unused]] const char* const comingTexts[] = {
+    //: %1 is a number of seconds.
+    QT_TRANSLATE_NOOP("JoinProgressWindow", "Connection lost, trying again in %1 s..."),
+};
+
+// Byte counts read left to right inside a right-to-left line.
+QString leftToRight(const QString& text)
+{
+    return QGuiApplication::isRightToLeft() ? QStringLiteral("\u2066") + text + QStringLiteral("\u2069") : text;
 }
 
 // Screen readers speak the label's new text.
@@ -123,8 +136,8 @@ void JoinProgressWindow::windowDidLoad()
         Window::setFloatingLevel(window);
         Window::setWhiteBackground(window);
         startAnimation(m_progress);
-        m_infoLabel->setText(QStringLiteral("Please wait while establishing connection ..."));
-        window->setWindowTitle(QStringLiteral("Orvo Wendra - CustomerPlugin"));
+        m_infoLabel->setText(tr("Please wait while establishing connection ..."));
+        window->setWindowTitle(tr("Orvo Wendra - CustomerPlugin"));
         Window::hideMinimizeAndZoomButtons(window);
         WindowController::windowDidLoad();
     });
@@ -199,21 +212,21 @@ void JoinProgressWindow::showDownloadProgress(qint64 received, qint64 expected)
             m_progress->setValue(percent);
         }
         // Not announced: a screen reader reads the bar's value when asked.
-        m_phaseLabel->setText(QStringLiteral("Downloading the support app: ") +
-                              ByteCountText::progress(received, expected));
+        m_phaseLabel->setText(tr("Downloading the support app: ") +
+                              leftToRight(ByteCountText::progress(received, expected)));
     });
 }
 
-void JoinProgressWindow::showFailure(const QString& message, std::function<void()> retry)
+void JoinProgressWindow::showFailure(const TranslatedText& message, std::function<void()> retry)
 {
     const char* fullName = "-[JoinProgressWindow showFailure:]";
     ExceptionGuard::run(fullName, [&] {
-        Log::write("%s : %@", fullName, message);
+        Log::write("%s : %@", fullName, message.english());
         QWidget* window = this->window();
         m_retry = std::move(retry);
         m_infoLabel->hide();
         m_progress->hide();
-        m_phaseLabel->setText(message);
+        m_phaseLabel->setText(message.shown());
         m_retryButton->show();
         m_retryButton->setFocus();
         announce(m_phaseLabel);
@@ -228,7 +241,7 @@ bool JoinProgressWindow::isShowingFailure() const
     return static_cast<bool>(m_retry);
 }
 
-void JoinProgressWindow::watchDownload(const void* downloader, std::function<QString()> failureMessage,
+void JoinProgressWindow::watchDownload(const void* downloader, std::function<TranslatedText()> failureMessage,
                                        std::function<void()> retry)
 {
     m_watchedDownloader = downloader;
@@ -241,7 +254,7 @@ void JoinProgressWindow::downloadFailed(const void* downloader)
     if (!downloader || downloader != m_watchedDownloader || !m_downloadRetry) {
         return;
     }
-    showFailure(m_downloadFailureMessage ? m_downloadFailureMessage() : QString(), m_downloadRetry);
+    showFailure(m_downloadFailureMessage ? m_downloadFailureMessage() : TranslatedText(), m_downloadRetry);
 }
 
 void JoinProgressWindow::retryButtonAction()

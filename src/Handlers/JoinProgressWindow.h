@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Handlers/TranslatedText.h"
 #include "Platform/App/WindowController.h"
 
 #include <QPointer>
@@ -39,13 +40,14 @@ public:
     void showPhase(Phase phase);
     // The download's bytes so far of expected (-1: unknown, the bar then keeps running).
     void showDownloadProgress(qint64 received, qint64 expected);
-    // The failure state: message in place of the progress, announced, and Retry, the window's default button,
-    // which runs retry once.
-    void showFailure(const QString& message, std::function<void()> retry);
+    // The failure state: message (logged in English) in place of the progress, announced, and Retry, the window's
+    // default button, which runs retry once.
+    void showFailure(const TranslatedText& message, std::function<void()> retry);
     bool isShowingFailure() const;
     // The downloader whose "RetryDMGDownloadig" the window answers with showFailure(failureMessage(), retry); the
     // notification from any other object (the background plugin download) leaves the window as it is.
-    void watchDownload(const void* downloader, std::function<QString()> failureMessage, std::function<void()> retry);
+    void watchDownload(const void* downloader, std::function<TranslatedText()> failureMessage,
+                       std::function<void()> retry);
     // Retry's action: leaves the failure state and runs the failed step again (from the event loop).
     void retryButtonAction();
 
@@ -80,6 +82,6 @@ private:
     QPointer<QPushButton> m_retryButton;
     std::function<void()> m_retry;
     const void* m_watchedDownloader = nullptr;
-    std::function<QString()> m_downloadFailureMessage;
+    std::function<TranslatedText()> m_downloadFailureMessage;
     std::function<void()> m_downloadRetry;
 };

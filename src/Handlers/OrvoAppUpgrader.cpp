@@ -3,6 +3,7 @@
 #include "Handlers/ApiHandler.h"
 #include "Handlers/JoinProgressWindow.h"
 #include "Handlers/OrvoDmgDownloader.h"
+#include "Handlers/TranslatedText.h"
 #include "Objects/SessionDetails.h"
 #include "Objects/WorkingFolders.h"
 #include "Platform/Files/Bundle.h"
@@ -36,11 +37,21 @@ void resetInstalledAgentCheck(const QString& path = QString())
 // The file carries the customer token.
 constexpr mode_t ownerOnlyFile = 0600;
 
-const QString checkFailedMessage =
-    QStringLiteral("The Orvo Wendra service could not be reached or gave no usable answer. Check your internet "
-                   "connection, then press Retry.");
-const QString launchFailedMessage =
-    QStringLiteral("The support app could not be started. Press Retry; if it happens again, tell your technician.");
+const TranslatedText checkFailedMessage{
+    "OrvoAppUpgrader",
+    QT_TRANSLATE_NOOP("OrvoAppUpgrader", "The Orvo Wendra service could not be reached or gave no usable answer. Check "
+                                         "your internet connection, then press Retry.")};
+const TranslatedText launchFailedMessage{
+    "OrvoAppUpgrader", QT_TRANSLATE_NOOP("OrvoAppUpgrader", "The support app could not be started. Press Retry; if it "
+                                                            "happens again, tell your technician.")};
+// Texts of steps still to come, marked so that their translations stay in the .ts files.
+[[maybe_unused]] const char* const comingTexts[] = {
+    //: %1 is the proxy's host:port.
+    QT_TRANSLATE_NOOP("OrvoAppUpgrader",
+                      "The proxy server %1 refused the connection: it needs a user name and password "
+                      "that were not given or not accepted. Check your proxy settings, then press "
+                      "Retry."),
+};
 
 // The progress window follows the download and answers its failure with Retry.
 void watchAndStartDownload(OrvoDmgDownloader* downloader)
