@@ -121,14 +121,14 @@
     </message>
     <message>
         <source>The proxy server %1 refused the connection: it needs a user name and password that were not given or not accepted. Check your proxy settings, then press Retry.</source>
-        <extracomment>%1 is the proxy's host:port.</extracomment>
+        <extracomment>%1 is the proxy&apos;s host:port.</extracomment>
         <translation>Der Proxyserver %1 hat die Verbindung abgelehnt: Er verlangt einen Benutzernamen und ein Passwort, die fehlen oder nicht angenommen wurden. Prüfen Sie Ihre Proxy-Einstellungen und klicken Sie dann auf „Erneut versuchen“.</translation>
     </message>
 </context>
 <context>
     <name>OrvoDmgDownloader</name>
     <message>
-        <source>The support app's package could not be opened. Press Retry; if it happens again, tell your technician.</source>
+        <source>The support app&apos;s package could not be opened. Press Retry; if it happens again, tell your technician.</source>
         <translation>Das Paket der Support-App ließ sich nicht öffnen. Klicken Sie auf „Erneut versuchen“. Wenn es wieder passiert, sagen Sie es Ihrem Techniker.</translation>
     </message>
     <message>
@@ -148,7 +148,7 @@
         <translation>Die Support-App konnte auf diesem Mac nicht installiert werden. Schaffen Sie etwas Speicherplatz und klicken Sie dann auf „Erneut versuchen“.</translation>
     </message>
     <message>
-        <source>The support app's package is still open from an earlier attempt. Press Retry; if it happens again, restart this Mac.</source>
+        <source>The support app&apos;s package is still open from an earlier attempt. Press Retry; if it happens again, restart this Mac.</source>
         <translation>Das Paket der Support-App ist von einem früheren Versuch noch geöffnet. Klicken Sie auf „Erneut versuchen“. Wenn es wieder passiert, starten Sie diesen Mac neu.</translation>
     </message>
     <message>
@@ -164,7 +164,7 @@
         <translation>Der Download der Support-App kommt nicht voran. Prüfen Sie Ihre Internetverbindung und klicken Sie dann auf „Erneut versuchen“.</translation>
     </message>
     <message>
-        <source>The support app's download location could not be trusted. Press Retry; if it happens again, tell your technician.</source>
+        <source>The support app&apos;s download location could not be trusted. Press Retry; if it happens again, tell your technician.</source>
         <translation>Dem Download-Ort der Support-App konnte nicht vertraut werden. Klicken Sie auf „Erneut versuchen“. Wenn es wieder passiert, sagen Sie es Ihrem Techniker.</translation>
     </message>
     <message>
@@ -300,7 +300,7 @@
     </message>
     <message>
         <source>Join remote support session only with people you recognize and trust. Report abuse</source>
-        <extracomment>Ends with the text of "Report abuse", which becomes the link.</extracomment>
+        <extracomment>Ends with the text of &quot;Report abuse&quot;, which becomes the link.</extracomment>
         <translation>Nehmen Sie an Fernsupport-Sitzungen nur mit Personen teil, die Sie kennen und denen Sie vertrauen. Missbrauch melden</translation>
     </message>
     <message>

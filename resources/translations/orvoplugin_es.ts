@@ -121,14 +121,14 @@
     </message>
     <message>
         <source>The proxy server %1 refused the connection: it needs a user name and password that were not given or not accepted. Check your proxy settings, then press Retry.</source>
-        <extracomment>%1 is the proxy's host:port.</extracomment>
+        <extracomment>%1 is the proxy&apos;s host:port.</extracomment>
         <translation>El servidor proxy %1 rechazó la conexión: necesita un nombre de usuario y una contraseña que no se indicaron o no se aceptaron. Revise la configuración del proxy y pulse «Reintentar».</translation>
     </message>
 </context>
 <context>
     <name>OrvoDmgDownloader</name>
     <message>
-        <source>The support app's package could not be opened. Press Retry; if it happens again, tell your technician.</source>
+        <source>The support app&apos;s package could not be opened. Press Retry; if it happens again, tell your technician.</source>
         <translation>No se pudo abrir el paquete de la aplicación de soporte. Pulse «Reintentar»; si vuelve a ocurrir, avise a su técnico.</translation>
     </message>
     <message>
@@ -148,7 +148,7 @@
         <translation>No se pudo instalar la aplicación de soporte en este Mac. Libere espacio en el disco y pulse «Reintentar».</translation>
     </message>
     <message>
-        <source>The support app's package is still open from an earlier attempt. Press Retry; if it happens again, restart this Mac.</source>
+        <source>The support app&apos;s package is still open from an earlier attempt. Press Retry; if it happens again, restart this Mac.</source>
         <translation>El paquete de la aplicación de soporte sigue abierto desde un intento anterior. Pulse «Reintentar»; si vuelve a ocurrir, reinicie este Mac.</translation>
     </message>
     <message>
@@ -164,7 +164,7 @@
         <translation>La descarga de la aplicación de soporte se ha detenido. Compruebe su conexión a Internet y pulse «Reintentar».</translation>
     </message>
     <message>
-        <source>The support app's download location could not be trusted. Press Retry; if it happens again, tell your technician.</source>
+        <source>The support app&apos;s download location could not be trusted. Press Retry; if it happens again, tell your technician.</source>
         <translation>No se pudo confiar en el origen de la descarga de la aplicación de soporte. Pulse «Reintentar»; si vuelve a ocurrir, avise a su técnico.</translation>
     </message>
     <message>
@@ -300,7 +300,7 @@
     </message>
     <message>
         <source>Join remote support session only with people you recognize and trust. Report abuse</source>
-        <extracomment>Ends with the text of "Report abuse", which becomes the link.</extracomment>
+        <extracomment>Ends with the text of &quot;Report abuse&quot;, which becomes the link.</extracomment>
         <translation>Únase a sesiones de soporte remoto solo con personas que conozca y en las que confíe. Denunciar abuso</translation>
     </message>
     <message>

@@ -121,14 +121,14 @@
     </message>
     <message>
         <source>The proxy server %1 refused the connection: it needs a user name and password that were not given or not accepted. Check your proxy settings, then press Retry.</source>
-        <extracomment>%1 is the proxy's host:port.</extracomment>
+        <extracomment>%1 is the proxy&apos;s host:port.</extracomment>
         <translation>Le serveur proxy %1 a refusé la connexion : il demande un nom d’utilisateur et un mot de passe qui n’ont pas été fournis ou pas acceptés. Vérifiez vos réglages de proxy, puis cliquez sur « Réessayer ».</translation>
     </message>
 </context>
 <context>
     <name>OrvoDmgDownloader</name>
     <message>
-        <source>The support app's package could not be opened. Press Retry; if it happens again, tell your technician.</source>
+        <source>The support app&apos;s package could not be opened. Press Retry; if it happens again, tell your technician.</source>
         <translation>Le paquet de l’application d’assistance n’a pas pu être ouvert. Cliquez sur « Réessayer » ; si cela se reproduit, prévenez votre technicien.</translation>
     </message>
     <message>
@@ -148,7 +148,7 @@
         <translation>L’application d’assistance n’a pas pu être installée sur ce Mac. Libérez de l’espace disque, puis cliquez sur « Réessayer ».</translation>
     </message>
     <message>
-        <source>The support app's package is still open from an earlier attempt. Press Retry; if it happens again, restart this Mac.</source>
+        <source>The support app&apos;s package is still open from an earlier attempt. Press Retry; if it happens again, restart this Mac.</source>
         <translation>Le paquet de l’application d’assistance est encore ouvert depuis une tentative précédente. Cliquez sur « Réessayer » ; si cela se reproduit, redémarrez ce Mac.</translation>
     </message>
     <message>
@@ -164,7 +164,7 @@
         <translation>Le téléchargement de l’application d’assistance est bloqué. Vérifiez votre connexion Internet, puis cliquez sur « Réessayer ».</translation>
     </message>
     <message>
-        <source>The support app's download location could not be trusted. Press Retry; if it happens again, tell your technician.</source>
+        <source>The support app&apos;s download location could not be trusted. Press Retry; if it happens again, tell your technician.</source>
         <translation>L’adresse de téléchargement de l’application d’assistance n’est pas fiable. Cliquez sur « Réessayer » ; si cela se reproduit, prévenez votre technicien.</translation>
     </message>
     <message>
@@ -300,7 +300,7 @@
     </message>
     <message>
         <source>Join remote support session only with people you recognize and trust. Report abuse</source>
-        <extracomment>Ends with the text of "Report abuse", which becomes the link.</extracomment>
+        <extracomment>Ends with the text of &quot;Report abuse&quot;, which becomes the link.</extracomment>
         <translation>Ne rejoignez une session d’assistance à distance qu’avec des personnes que vous connaissez et en qui vous avez confiance. Signaler un abus</translation>
     </message>
     <message>

@@ -121,14 +121,14 @@
     </message>
     <message>
         <source>The proxy server %1 refused the connection: it needs a user name and password that were not given or not accepted. Check your proxy settings, then press Retry.</source>
-        <extracomment>%1 is the proxy's host:port.</extracomment>
+        <extracomment>%1 is the proxy&apos;s host:port.</extracomment>
         <translation>प्रॉक्सी सर्वर %1 ने कनेक्शन अस्वीकार कर दिया: उसे उपयोगकर्ता नाम और पासवर्ड चाहिए, जो दिए नहीं गए या स्वीकार नहीं हुए। अपनी प्रॉक्सी सेटिंग जाँचें, फिर “फिर से कोशिश करें” दबाएँ।</translation>
     </message>
 </context>
 <context>
     <name>OrvoDmgDownloader</name>
     <message>
-        <source>The support app's package could not be opened. Press Retry; if it happens again, tell your technician.</source>
+        <source>The support app&apos;s package could not be opened. Press Retry; if it happens again, tell your technician.</source>
         <translation>सहायता ऐप का पैकेज नहीं खुल सका। “फिर से कोशिश करें” दबाएँ; अगर फिर से ऐसा हो, तो अपने तकनीशियन को बताएँ।</translation>
     </message>
     <message>
@@ -148,7 +148,7 @@
         <translation>सहायता ऐप इस Mac पर इंस्टॉल नहीं हो सका। डिस्क पर कुछ जगह खाली करें, फिर “फिर से कोशिश करें” दबाएँ।</translation>
     </message>
     <message>
-        <source>The support app's package is still open from an earlier attempt. Press Retry; if it happens again, restart this Mac.</source>
+        <source>The support app&apos;s package is still open from an earlier attempt. Press Retry; if it happens again, restart this Mac.</source>
         <translation>सहायता ऐप का पैकेज पिछली कोशिश से अब भी खुला है। “फिर से कोशिश करें” दबाएँ; अगर फिर से ऐसा हो, तो इस Mac को रीस्टार्ट करें।</translation>
     </message>
     <message>
@@ -164,7 +164,7 @@
         <translation>सहायता ऐप का डाउनलोड रुक गया। अपना इंटरनेट कनेक्शन जाँचें, फिर “फिर से कोशिश करें” दबाएँ।</translation>
     </message>
     <message>
-        <source>The support app's download location could not be trusted. Press Retry; if it happens again, tell your technician.</source>
+        <source>The support app&apos;s download location could not be trusted. Press Retry; if it happens again, tell your technician.</source>
         <translation>सहायता ऐप के डाउनलोड के स्थान पर भरोसा नहीं किया जा सका। “फिर से कोशिश करें” दबाएँ; अगर फिर से ऐसा हो, तो अपने तकनीशियन को बताएँ।</translation>
     </message>
     <message>
@@ -300,7 +300,7 @@
     </message>
     <message>
         <source>Join remote support session only with people you recognize and trust. Report abuse</source>
-        <extracomment>Ends with the text of "Report abuse", which becomes the link.</extracomment>
+        <extracomment>Ends with the text of &quot;Report abuse&quot;, which becomes the link.</extracomment>
         <translation>रिमोट सहायता सत्र में सिर्फ़ उन लोगों के साथ जुड़ें जिन्हें आप जानते हैं और जिन पर भरोसा करते हैं। दुरुपयोग की शिकायत करें</translation>
     </message>
     <message>

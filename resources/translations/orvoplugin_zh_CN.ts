@@ -121,14 +121,14 @@
     </message>
     <message>
         <source>The proxy server %1 refused the connection: it needs a user name and password that were not given or not accepted. Check your proxy settings, then press Retry.</source>
-        <extracomment>%1 is the proxy's host:port.</extracomment>
+        <extracomment>%1 is the proxy&apos;s host:port.</extracomment>
         <translation>代理服务器 %1 拒绝了连接：它需要用户名和密码，但未提供或未被接受。请检查代理设置，然后点击“重试”。</translation>
     </message>
 </context>
 <context>
     <name>OrvoDmgDownloader</name>
     <message>
-        <source>The support app's package could not be opened. Press Retry; if it happens again, tell your technician.</source>
+        <source>The support app&apos;s package could not be opened. Press Retry; if it happens again, tell your technician.</source>
         <translation>无法打开支持应用的安装包。请点击“重试”；如果再次出现，请告诉您的技术人员。</translation>
     </message>
     <message>
@@ -148,7 +148,7 @@
         <translation>无法在这台 Mac 上安装支持应用。请释放一些磁盘空间，然后点击“重试”。</translation>
     </message>
     <message>
-        <source>The support app's package is still open from an earlier attempt. Press Retry; if it happens again, restart this Mac.</source>
+        <source>The support app&apos;s package is still open from an earlier attempt. Press Retry; if it happens again, restart this Mac.</source>
         <translation>支持应用的安装包在上次尝试后仍处于打开状态。请点击“重试”；如果再次出现，请重新启动这台 Mac。</translation>
     </message>
     <message>
@@ -164,7 +164,7 @@
         <translation>支持应用的下载停滞了。请检查网络连接，然后点击“重试”。</translation>
     </message>
     <message>
-        <source>The support app's download location could not be trusted. Press Retry; if it happens again, tell your technician.</source>
+        <source>The support app&apos;s download location could not be trusted. Press Retry; if it happens again, tell your technician.</source>
         <translation>支持应用的下载地址不可信。请点击“重试”；如果再次出现，请告诉您的技术人员。</translation>
     </message>
     <message>
@@ -300,7 +300,7 @@
     </message>
     <message>
         <source>Join remote support session only with people you recognize and trust. Report abuse</source>
-        <extracomment>Ends with the text of "Report abuse", which becomes the link.</extracomment>
+        <extracomment>Ends with the text of &quot;Report abuse&quot;, which becomes the link.</extracomment>
         <translation>只与您认识并信任的人加入远程支持会话。举报滥用</translation>
     </message>
     <message>
