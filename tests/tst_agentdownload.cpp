@@ -271,9 +271,10 @@ void TestAgentDownload::failures()
     QCOMPARE(readFile(imagePath()), QByteArray("an older image"));
     QVERIFY(JoinProgressWindow::getInstance()->loadedWindow()->isVisible());
     if (maximum > 0) {
-        QCOMPARE(downloader.failureMessage(), QStringLiteral("The support app's download location could not be "
-                                                             "trusted. Press Retry; if it happens again, tell your "
-                                                             "technician."));
+        QCOMPARE(downloader.failureMessage().english(),
+                 QStringLiteral("The support app's download location could not be "
+                                "trusted. Press Retry; if it happens again, tell your "
+                                "technician."));
     }
 }
 

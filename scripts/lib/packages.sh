@@ -1,10 +1,12 @@
 # shellcheck shell=bash
-# Debian packages the build, the tests and the demo need, and the step that installs the missing ones.
+# Debian packages the build, the tests and the demo need (the translation tools, Qt's own translations and the
+# fonts of the customers' scripts among them), and the step that installs the missing ones.
 # Sourced by scripts/test and scripts/demo.
 
 orvo_packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libplist-dev libcpp-httplib-dev libssl-dev openssl
                nlohmann-json3-dev libarchive-dev libcurl4-openssl-dev xvfb xdotool openbox x11-utils imagemagick tinyproxy
-               dbus at-spi2-core)
+               dbus at-spi2-core qt6-tools-dev qt6-l10n-tools qt6-translations-l10n fonts-noto-core
+               fonts-noto-cjk)
 # What the sanitizer build and the static checks add.
 # shellcheck disable=SC2034  # used by scripts/test
 orvo_check_packages=(clang libclang-rt-14-dev clang-format clang-tidy)

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// How the progress window writes a download's size: decimal megabytes with one decimal, as people read them.
+// How the progress window writes a download's size: decimal megabytes with one decimal, as people read them, in
+// the customer's language.
 class ByteCountText
 {
 public:

@@ -1,5 +1,6 @@
 #include "Handlers/InfoWindowHandler.h"
 
+#include "Handlers/TranslatedText.h"
 #include "Objects/SessionDetails.h"
 #include "Platform/App/ResourceImages.h"
 #include "Platform/App/Window.h"
@@ -14,7 +15,7 @@ namespace {
 InfoWindowHandler* infoWindowObj = nullptr;
 QMutex classLock;
 
-const QString rightsNotice = QStringLiteral("\u00a9 2026 Orvo. All rights reserved.");
+const char* const rightsNotice = QT_TRANSLATE_NOOP("InfoWindowHandler", "\u00a9 2026 Orvo. All rights reserved.");
 
 } // namespace
 
@@ -54,14 +55,15 @@ void InfoWindowHandler::windowDidLoad()
 {
     ExceptionGuard::run("-[InfoWindowHandler windowDidLoad]", [&] {
         QWidget* window = infoWindow();
-        window->setWindowTitle(QStringLiteral("About"));
+        window->setWindowTitle(tr("About"));
         Window::setFloatingLevel(window);
         Window::setWhiteBackground(window);
-        orvoWendraTextField()->setText(QStringLiteral("Orvo Wendra - Customer Plugin"));
-        rightsTextField()->setText(rightsNotice);
+        orvoWendraTextField()->setText(tr("Orvo Wendra - Customer Plugin"));
+        rightsTextField()->setText(tr(rightsNotice));
         versionTextField()->setText(
-            QStringLiteral("version - %1")
-                .arg(SessionDetails::getInstance()->localOrvoPluginAppVersion().value_or(QString())));
+            TranslatedText("InfoWindowHandler", QT_TRANSLATE_NOOP("InfoWindowHandler", "version - %1"))
+                .arg(SessionDetails::getInstance()->localOrvoPluginAppVersion().value_or(QString()))
+                .shown());
         const QIcon icon = ResourceImages::icon(QStringLiteral("wendra-icon-rotated-new"), QStringLiteral("png"));
         QLabel* image = orvoIconImage();
         image->setPixmap(icon.pixmap(image->maximumSize(), image->devicePixelRatioF()));

@@ -10,6 +10,7 @@
 #include "ui_JoinProgressWindow.h"
 
 #include <QAccessible>
+#include <QGuiApplication>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMutex>
@@ -33,19 +34,25 @@ QString phaseText(JoinProgressWindow::Phase phase)
 {
     switch (phase) {
     case JoinProgressWindow::Phase::CheckingService:
-        return QStringLiteral("Checking with the Orvo Wendra service ...");
+        return JoinProgressWindow::tr("Checking with the Orvo Wendra service ...");
     case JoinProgressWindow::Phase::Downloading:
-        return QStringLiteral("Downloading the support app ...");
+        return JoinProgressWindow::tr("Downloading the support app ...");
     case JoinProgressWindow::Phase::Installing:
-        return QStringLiteral("Installing the support app ...");
+        return JoinProgressWindow::tr("Installing the support app ...");
     case JoinProgressWindow::Phase::StartingAgent:
-        return QStringLiteral("Starting the support app ...");
+        return JoinProgressWindow::tr("Starting the support app ...");
     }
     return QString();
 }
 
 // A screen reader hears the download at these steps, not at every percent.
 constexpr int announcedStep = 25;
+
+// Byte counts read left to right inside a right-to-left line.
+QString leftToRight(const QString& text)
+{
+    return QGuiApplication::isRightToLeft() ? QStringLiteral("\u2066") + text + QStringLiteral("\u2069") : text;
+}
 
 // A busy indicator runs while its range is empty.
 void startAnimation(QProgressBar* progress)
@@ -122,8 +129,8 @@ void JoinProgressWindow::windowDidLoad()
         Window::setFloatingLevel(window);
         Window::setWhiteBackground(window);
         startAnimation(m_progress);
-        m_infoLabel->setText(QStringLiteral("Please wait while establishing connection ..."));
-        window->setWindowTitle(QStringLiteral("Orvo Wendra - CustomerPlugin"));
+        m_infoLabel->setText(tr("Please wait while establishing connection ..."));
+        window->setWindowTitle(tr("Orvo Wendra - CustomerPlugin"));
         Window::hideMinimizeAndZoomButtons(window);
         WindowController::windowDidLoad();
     });
@@ -203,16 +210,16 @@ void JoinProgressWindow::showDownloadProgress(qint64 received, qint64 expected)
         if (announced) {
             m_announcedPercent = step;
         }
-        showPhaseLine(QStringLiteral("Downloading the support app: ") + ByteCountText::progress(received, expected),
+        showPhaseLine(tr("Downloading the support app: ") + leftToRight(ByteCountText::progress(received, expected)),
                       announced);
     });
 }
 
-void JoinProgressWindow::showFailure(const QString& message, std::function<void()> retry)
+void JoinProgressWindow::showFailure(const TranslatedText& message, std::function<void()> retry)
 {
     const char* fullName = "-[JoinProgressWindow showFailure:]";
     ExceptionGuard::run(fullName, [&] {
-        Log::write("%s : %@", fullName, message);
+        Log::write("%s : %@", fullName, message.english());
         QWidget* window = this->window();
         m_waiting = false;
         m_retry = std::move(retry);
@@ -224,7 +231,7 @@ void JoinProgressWindow::showFailure(const QString& message, std::function<void(
             showWindow(this);
         }
         // Shown in a visible window, so the alert is spoken before the focus moves to Retry.
-        m_failureLabel->showAlert(message);
+        m_failureLabel->showAlert(message.shown());
         m_retryButton->setFocus();
     });
 }
@@ -246,7 +253,9 @@ void JoinProgressWindow::showRetryWait(int secondsLeft, std::function<void()> at
         m_waiting = true;
         m_retry = std::move(attemptNow);
         // Announced as the wait begins, not at every second of it.
-        showPhaseLine(tr("Connection lost, trying again in %1 s...").arg(secondsLeft), starts);
+        //: %1 is a number of seconds.
+        showPhaseLine(tr("Connection lost, trying again in %1 s...").arg(leftToRight(QString::number(secondsLeft))),
+                      starts);
         m_retryButton->show();
     });
 }
@@ -260,7 +269,7 @@ void JoinProgressWindow::endRetryWait()
     });
 }
 
-void JoinProgressWindow::watchDownload(const void* downloader, std::function<QString()> failureMessage,
+void JoinProgressWindow::watchDownload(const void* downloader, std::function<TranslatedText()> failureMessage,
                                        std::function<void()> retry)
 {
     m_watchedDownloader = downloader;
@@ -273,7 +282,7 @@ void JoinProgressWindow::downloadFailed(const void* downloader)
     if (!downloader || downloader != m_watchedDownloader || !m_downloadRetry) {
         return;
     }
-    showFailure(m_downloadFailureMessage ? m_downloadFailureMessage() : QString(), m_downloadRetry);
+    showFailure(m_downloadFailureMessage ? m_downloadFailureMessage() : TranslatedText(), m_downloadRetry);
 }
 
 void JoinProgressWindow::retryButtonAction()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Handlers/TranslatedText.h"
 #include "Platform/App/WindowController.h"
 
 #include <QPointer>
@@ -41,9 +42,9 @@ public:
     // The download's bytes so far of expected (-1: unknown, the bar then keeps running); announced at 25, 50, 75
     // and 100 %.
     void showDownloadProgress(qint64 received, qint64 expected);
-    // The failure state: message, an alert to screen readers, in place of the progress, and Retry, the window's
+    // The failure state: message (logged in English) in place of the progress, announced, and Retry, the window's
     // default button, which runs retry once.
-    void showFailure(const QString& message, std::function<void()> retry);
+    void showFailure(const TranslatedText& message, std::function<void()> retry);
     bool isShowingFailure() const;
     // The wait before an automatic attempt: the bar as it was, "trying again in" secondsLeft, and Retry, which
     // runs attemptNow at once; announced when the wait begins. Left by showPhase, showFailure or endRetryWait.
@@ -52,7 +53,8 @@ public:
     void endRetryWait();
     // The downloader whose "RetryDMGDownloadig" the window answers with showFailure(failureMessage(), retry); the
     // notification from any other object (the background plugin download) leaves the window as it is.
-    void watchDownload(const void* downloader, std::function<QString()> failureMessage, std::function<void()> retry);
+    void watchDownload(const void* downloader, std::function<TranslatedText()> failureMessage,
+                       std::function<void()> retry);
     // Retry's action: leaves the failure state and runs the failed step again (from the event loop).
     void retryButtonAction();
 
@@ -94,6 +96,6 @@ private:
     bool m_waiting = false;
     QString m_textBeforeWait;
     const void* m_watchedDownloader = nullptr;
-    std::function<QString()> m_downloadFailureMessage;
+    std::function<TranslatedText()> m_downloadFailureMessage;
     std::function<void()> m_downloadRetry;
 };

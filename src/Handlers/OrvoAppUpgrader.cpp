@@ -4,6 +4,7 @@
 #include "Handlers/AutomaticRetry.h"
 #include "Handlers/JoinProgressWindow.h"
 #include "Handlers/OrvoDmgDownloader.h"
+#include "Handlers/TranslatedText.h"
 #include "Objects/SessionDetails.h"
 #include "Objects/WorkingFolders.h"
 #include "Platform/Files/Bundle.h"
@@ -40,21 +41,13 @@ void resetInstalledAgentCheck(const QString& path = QString())
 // The file carries the customer token.
 constexpr mode_t ownerOnlyFile = 0600;
 
-const QString checkFailedMessage =
-    QStringLiteral("The Orvo Wendra service could not be reached or gave no usable answer. Check your internet "
-                   "connection, then press Retry.");
-const QString launchFailedMessage =
-    QStringLiteral("The support app could not be started. Press Retry; if it happens again, tell your technician.");
-
-QString proxyRefusedMessage(const QString& proxy)
-{
-    return QCoreApplication::translate("OrvoAppUpgrader",
-                                       "The proxy server %1 refused the connection: it needs a user name and password "
-                                       "that were not given or not accepted. Check your proxy settings, then press "
-                                       "Retry.")
-        .arg(proxy);
-}
-
+const TranslatedText checkFailedMessage{
+    "OrvoAppUpgrader",
+    QT_TRANSLATE_NOOP("OrvoAppUpgrader", "The Orvo Wendra service could not be reached or gave no usable answer. Check "
+                                         "your internet connection, then press Retry.")};
+const TranslatedText launchFailedMessage{
+    "OrvoAppUpgrader", QT_TRANSLATE_NOOP("OrvoAppUpgrader", "The support app could not be started. Press Retry; if it "
+                                                            "happens again, tell your technician.")};
 // The waits before the next attempt show in the progress window, whose Retry ends them at once.
 AutomaticRetry* shownRetry()
 {
@@ -225,7 +218,7 @@ void OrvoAppUpgrader::attemptAgentCheck()
         }
         if (progress) {
             const QString proxy = outcome.error ? outcome.error->refusingProxy : QString();
-            progress->showFailure(proxy.isEmpty() ? checkFailedMessage : proxyRefusedMessage(proxy),
+            progress->showFailure(proxy.isEmpty() ? checkFailedMessage : OrvoDmgDownloader::proxyRefusedMessage(proxy),
                                   [this] { agentCheckThenUpdate(); });
         }
     });

@@ -35,21 +35,36 @@ constexpr auto downloadIdleTimeout = 240s;
 // Far beyond any agent image; a server sending more is flooding the disk.
 constexpr qint64 maximumImageLength = qint64{4} << 30;
 
-const QString installFailedMessage = QStringLiteral(
-    "The support app's package could not be opened. Press Retry; if it happens again, tell your technician.");
-const QString agentInTheWayMessage =
-    QStringLiteral("An older copy of the support app is in the way and could not be replaced. Quit the support app "
-                   "if it is running, then press Retry.");
-const QString launchFailedMessage =
-    QStringLiteral("The support app could not be started. Press Retry; if it happens again, tell your technician.");
-const QString refusedMessage = QStringLiteral(
-    "The downloaded support app did not pass its safety check and was not installed. Press Retry to download it "
-    "again.");
-const QString notInstalledMessage =
-    QStringLiteral("The support app could not be installed on this Mac. Free some disk space, then press Retry.");
-const QString volumeInUseMessage = QStringLiteral(
-    "The support app's package is still open from an earlier attempt. Press Retry; if it happens again, restart "
-    "this Mac.");
+const TranslatedText installFailedMessage{
+    "OrvoDmgDownloader",
+    QT_TRANSLATE_NOOP(
+        "OrvoDmgDownloader",
+        "The support app's package could not be opened. Press Retry; if it happens again, tell your technician.")};
+const TranslatedText agentInTheWayMessage{
+    "OrvoDmgDownloader",
+    QT_TRANSLATE_NOOP("OrvoDmgDownloader",
+                      "An older copy of the support app is in the way and could not be replaced. Quit the support app "
+                      "if it is running, then press Retry.")};
+const TranslatedText launchFailedMessage{
+    "OrvoDmgDownloader",
+    QT_TRANSLATE_NOOP("OrvoDmgDownloader",
+                      "The support app could not be started. Press Retry; if it happens again, tell your technician.")};
+const TranslatedText refusedMessage{
+    "OrvoDmgDownloader",
+    QT_TRANSLATE_NOOP(
+        "OrvoDmgDownloader",
+        "The downloaded support app did not pass its safety check and was not installed. Press Retry to download it "
+        "again.")};
+const TranslatedText notInstalledMessage{
+    "OrvoDmgDownloader",
+    QT_TRANSLATE_NOOP("OrvoDmgDownloader",
+                      "The support app could not be installed on this Mac. Free some disk space, then press Retry.")};
+const TranslatedText volumeInUseMessage{
+    "OrvoDmgDownloader",
+    QT_TRANSLATE_NOOP(
+        "OrvoDmgDownloader",
+        "The support app's package is still open from an earlier attempt. Press Retry; if it happens again, restart "
+        "this Mac.")};
 
 // Retry of a step whose image cannot be trusted or used: it is fetched anew.
 void retryDownload()
@@ -64,7 +79,7 @@ void showPhase(JoinProgressWindow::Phase phase)
     }
 }
 
-void showFailure(const QString& message, std::function<void()> retry)
+void showFailure(const TranslatedText& message, std::function<void()> retry)
 {
     if (JoinProgressWindow* progress = JoinProgressWindow::getInstance()) {
         progress->showFailure(message, std::move(retry));
@@ -184,41 +199,63 @@ void OrvoDmgDownloader::removePartialImage()
     static_cast<void>(PartialFile::discardKept(imagePath()));
 }
 
-QString OrvoDmgDownloader::messageForError(const UrlError& error)
+TranslatedText OrvoDmgDownloader::proxyRefusedMessage(const QString& proxy)
+{
+    return TranslatedText("OrvoAppUpgrader",
+                          //: %1 is the proxy's host:port.
+                          QT_TRANSLATE_NOOP("OrvoAppUpgrader",
+                                            "The proxy server %1 refused the connection: it needs a user name and "
+                                            "password that were not given or not accepted. Check your proxy "
+                                            "settings, then press Retry."))
+        .arg(proxy);
+}
+
+TranslatedText OrvoDmgDownloader::messageForError(const UrlError& error)
 {
     if (!error.refusingProxy.isEmpty()) {
-        return QCoreApplication::translate("OrvoAppUpgrader",
-                                           "The proxy server %1 refused the connection: it needs a user name and "
-                                           "password that were not given or not accepted. Check your proxy settings, "
-                                           "then press Retry.")
-            .arg(error.refusingProxy);
+        return proxyRefusedMessage(error.refusingProxy);
     }
     if (error.httpStatus != 0) {
-        return QStringLiteral("The service could not provide the support app (error %1). Press Retry; if it "
-                              "happens again, tell your technician.")
+        return TranslatedText(
+                   "OrvoDmgDownloader",
+                   QT_TRANSLATE_NOOP("OrvoDmgDownloader",
+                                     "The service could not provide the support app (error %1). Press Retry; if it "
+                                     "happens again, tell your technician."))
             .arg(error.httpStatus);
     }
     switch (error.code) {
     case UrlErrorCode::CannotCreateFile:
     case UrlErrorCode::CannotWriteToFile:
     case UrlErrorCode::CannotMoveFile:
-        return QStringLiteral("The support app could not be saved on this Mac. Free some disk space, then press "
-                              "Retry.");
+        return TranslatedText(
+            "OrvoDmgDownloader",
+            QT_TRANSLATE_NOOP("OrvoDmgDownloader",
+                              "The support app could not be saved on this Mac. Free some disk space, then press "
+                              "Retry."));
     case UrlErrorCode::TimedOut:
-        return QStringLiteral("The download of the support app stalled. Check your internet connection, then press "
-                              "Retry.");
+        return TranslatedText(
+            "OrvoDmgDownloader",
+            QT_TRANSLATE_NOOP("OrvoDmgDownloader",
+                              "The download of the support app stalled. Check your internet connection, then press "
+                              "Retry."));
     case UrlErrorCode::UnsupportedUrl:
     case UrlErrorCode::SecureConnectionFailed:
     case UrlErrorCode::DataLengthExceedsMaximum:
-        return QStringLiteral("The support app's download location could not be trusted. Press Retry; if it "
-                              "happens again, tell your technician.");
+        return TranslatedText(
+            "OrvoDmgDownloader",
+            QT_TRANSLATE_NOOP("OrvoDmgDownloader",
+                              "The support app's download location could not be trusted. Press Retry; if it "
+                              "happens again, tell your technician."));
     default:
-        return QStringLiteral("The download of the support app was interrupted. Check your internet connection, "
-                              "then press Retry.");
+        return TranslatedText(
+            "OrvoDmgDownloader",
+            QT_TRANSLATE_NOOP("OrvoDmgDownloader",
+                              "The download of the support app was interrupted. Check your internet connection, "
+                              "then press Retry."));
     }
 }
 
-QString OrvoDmgDownloader::failureMessage() const
+TranslatedText OrvoDmgDownloader::failureMessage() const
 {
     return m_failureMessage;
 }
@@ -433,7 +470,7 @@ void OrvoDmgDownloader::unMountingOrvoMacDmg()
     });
 }
 
-void OrvoDmgDownloader::endWithoutInstall(const QString& message)
+void OrvoDmgDownloader::endWithoutInstall(const TranslatedText& message)
 {
     removeImage();
     showFailure(message, [] { retryDownload(); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Handlers/TranslatedText.h"
 #include "Platform/Net/UrlDownload.h"
 #include "Platform/Net/UrlDownloadDelegate.h"
 
@@ -25,7 +26,7 @@ public:
     void downloadDidReceiveResponse(UrlDownload* download, qint64 expectedLength) override;
     void downloadDidReceiveData(UrlDownload* download, qint64 bytesReceived) override;
     // What the progress window tells the customer about the last failed download.
-    QString failureMessage() const;
+    TranslatedText failureMessage() const;
 
     // Attaches the image, after detaching a volume an earlier run left at its mount point; installs and launches the
     // agent. True when the agent was launched. A volume that cannot be cleared or an image that cannot be attached
@@ -46,18 +47,21 @@ public:
     static QStringList agentLaunchArguments();
     // Removes the part of the image a failed download kept for resuming, when there is one.
     static void removePartialImage();
+    // What the customer is told when a proxy, named by host and port, refused the connection for want of valid
+    // credentials.
+    static TranslatedText proxyRefusedMessage(const QString& proxy);
     // The customer's words for a failed download: what happened and what to do.
-    static QString messageForError(const UrlError& error);
+    static TranslatedText messageForError(const UrlError& error);
 
 private:
     // The launch of the installed agent and the rest of copyAppFileAndLaunch after it.
     bool launchAndFinish();
     // The end of an install that found nothing to install from: the image is deleted and the window offers Retry,
     // which fetches it anew.
-    void endWithoutInstall(const QString& message);
+    void endWithoutInstall(const TranslatedText& message);
     // Deletes the downloaded image, when there is one.
     static void removeImage();
 
-    QString m_failureMessage;
+    TranslatedText m_failureMessage;
     qint64 m_expectedLength = -1;
 };

@@ -43,14 +43,18 @@ struct MessageAttributes
 MessageStyle leftStyle;
 MessageAttributes leftMessageDict;
 
-const QString mandatoryField = QStringLiteral("*Mandatory field");
-const QString invalidSessionId =
-    QStringLiteral("The session ID is invalid.Verify session ID with your technician again.");
-const QString trustNotice =
-    QStringLiteral("Join remote support session only with people you recognize and trust. Report abuse");
-const QString reportAbuse = QStringLiteral("Report abuse");
-const QString disclosureNotice = QStringLiteral("Do not disclose your passwords, credit card/bank details or any other "
-                                                "sensitive information during a session.");
+// Translated where they are shown (OrvoPluginWindowHandler::tr).
+const char* const mandatoryField = QT_TRANSLATE_NOOP("OrvoPluginWindowHandler", "*Mandatory field");
+const char* const invalidSessionId = QT_TRANSLATE_NOOP(
+    "OrvoPluginWindowHandler", "The session ID is invalid.Verify session ID with your technician again.");
+//: Ends with the text of "Report abuse", which becomes the link.
+const char* const trustNotice = QT_TRANSLATE_NOOP(
+    "OrvoPluginWindowHandler", "Join remote support session only with people you recognize and trust. Report abuse");
+//: The link at the end of the trust notice.
+const char* const reportAbuse = QT_TRANSLATE_NOOP("OrvoPluginWindowHandler", "Report abuse");
+const char* const disclosureNotice = QT_TRANSLATE_NOOP(
+    "OrvoPluginWindowHandler", "Do not disclose your passwords, credit card/bank details or any other "
+                               "sensitive information during a session.");
 
 // Data-centre codes of the fourth digit "1" to "9" of a 10-digit session ID.
 constexpr std::array<const char*, 9> digitCodes{"eu", "in", "au", "cn", "jp", "ca", "uk", "sa", "ae"};
@@ -70,7 +74,9 @@ QString attributedHtml(const QString& text, const MessageAttributes& attributes,
                    text.mid(at + linkText.size()).toHtmlEscaped();
         }
     }
-    return QStringLiteral("<p style=\"margin-left:%1px; text-indent:%2px;\" align=\"left\">%3</p>")
+    // The leading side: the right one in a right-to-left window.
+    return QStringLiteral("<p style=\"margin-%1:%2px; text-indent:%3px;\" align=\"%1\">%4</p>")
+        .arg(label->isRightToLeft() ? QStringLiteral("right") : QStringLiteral("left"))
         .arg(attributes.paragraph.headIndent * pointsToPixels, 0, 'f', 2)
         .arg((attributes.paragraph.firstLineHeadIndent - attributes.paragraph.headIndent) * pointsToPixels, 0, 'f', 2)
         .arg(body);
@@ -130,11 +136,11 @@ void OrvoPluginWindowHandler::windowDidLoad()
         Window::setFloatingLevel(window);
         Window::setWhiteBackground(window);
 
-        sessionKeyTextField()->setPlaceholderText(QStringLiteral("Enter Session ID"));
-        nameTextField()->setPlaceholderText(QStringLiteral("Enter your name"));
+        sessionKeyTextField()->setPlaceholderText(tr("Enter Session ID"));
+        nameTextField()->setPlaceholderText(tr("Enter your name"));
 
         SYFlatButton* join = joinButton();
-        join->setTitle(QStringLiteral("Join Session"));
+        join->setTitle(tr("Join Session"));
         join->setCornerRadius(5.0);
         join->setBackgroundHighlightColor(QColor::fromRgbF(0.12156f, 0.55294f, 0.83921f, 1.0f));
         join->setBackgroundNormalColor(QColor::fromRgbF(0.054901f, 0.482352f, 0.7686274f, 1.0f));
@@ -167,11 +173,11 @@ void OrvoPluginWindowHandler::windowDidLoad()
         QLabel* trust = trustTextField();
         trust->setFont(leftMessageDict.font);
         trust->setAlignment(leftMessageDict.paragraph.alignment | Qt::AlignTop);
-        trust->setText(attributedHtml(trustNotice, leftMessageDict, trust, reportAbuse, abusePage));
+        trust->setText(attributedHtml(tr(trustNotice), leftMessageDict, trust, tr(reportAbuse), abusePage));
         QLabel* details = detailsTextField();
         details->setFont(leftMessageDict.font);
         details->setAlignment(leftMessageDict.paragraph.alignment | Qt::AlignTop);
-        details->setText(attributedHtml(disclosureNotice, leftMessageDict, details));
+        details->setText(attributedHtml(tr(disclosureNotice), leftMessageDict, details));
 
         // Selectable, not editable, links followed by mouse and keyboard.
         trust->setTextInteractionFlags(Qt::TextBrowserInteraction);
@@ -309,21 +315,21 @@ void OrvoPluginWindowHandler::joinButtonAction(QObject* /*sender*/)
         const qsizetype k = SessionKeyText::characterCount(sessionKey);
         const bool nameEmpty = name.isEmpty();
         if (k == 0) {
-            showMessage(keyIncorrectTextField(), mandatoryField);
+            showMessage(keyIncorrectTextField(), tr(mandatoryField));
             if (nameEmpty) {
-                showMessage(nameEmptyShow(), mandatoryField);
+                showMessage(nameEmptyShow(), tr(mandatoryField));
             }
             return;
         }
         if (k <= 8) {
-            showMessage(keyIncorrectTextField(), invalidSessionId);
+            showMessage(keyIncorrectTextField(), tr(invalidSessionId));
             if (nameEmpty) {
-                showMessage(nameEmptyShow(), mandatoryField);
+                showMessage(nameEmptyShow(), tr(mandatoryField));
             }
             return;
         }
         if (nameEmpty) {
-            showMessage(nameEmptyShow(), mandatoryField);
+            showMessage(nameEmptyShow(), tr(mandatoryField));
             return;
         }
         if (k > 10) {
@@ -409,8 +415,8 @@ void OrvoPluginWindowHandler::fitWindowToLayout()
         label->setMinimumHeight(label->heightForWidth(contentWidth));
         label->setText(shown);
     };
-    reserve(keyIncorrectTextField(), invalidSessionId);
-    reserve(nameEmptyShow(), mandatoryField);
+    reserve(keyIncorrectTextField(), tr(invalidSessionId));
+    reserve(nameEmptyShow(), tr(mandatoryField));
     layout->activate();
     const int height =
         layout->hasHeightForWidth() ? layout->totalHeightForWidth(width) : layout->totalSizeHint().height();

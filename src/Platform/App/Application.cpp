@@ -3,6 +3,7 @@
 #include "Platform/App/ApplicationDelegate.h"
 #include "Platform/App/QuitCommand.h"
 #include "Platform/App/SingleInstance.h"
+#include "Platform/App/Translations.h"
 #include "Platform/Files/Paths.h"
 #include "Platform/Log/Log.h"
 #include "Platform/Log/StandardStreams.h"
@@ -71,6 +72,7 @@ int Application::main(int argc, char** argv, const std::function<ApplicationDele
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     Log::installQtMessageHandler();
+    Translations::install();
     // Before anything is written: a second start only hands its arguments to the running plugin.
     SingleInstance instance;
     const Result<> claimed = instance.claim(QCoreApplication::arguments());
