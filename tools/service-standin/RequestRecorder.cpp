@@ -32,7 +32,14 @@ void RequestRecorder::record(const httplib::Request& request)
         }
     }
     entry += '\n';
+    recordLine(entry);
+}
 
+void RequestRecorder::recordLine(const std::string& entry)
+{
+    if (path_.empty()) {
+        return;
+    }
     std::lock_guard lock(mutex_);
     // Opened per request so each entry is on disk before the response goes out.
     std::FILE* file = std::fopen(path_.c_str(), "ae");

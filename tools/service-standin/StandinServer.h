@@ -43,6 +43,7 @@ private:
     StandinOptions options_;
     std::unique_ptr<httplib::SSLServer> server_;
     RequestRecorder recorder_;
+    RequestRecorder times_;
     ShutdownLatch latch_;
     int listenSocket_ = -1;
 };
