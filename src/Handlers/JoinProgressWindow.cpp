@@ -9,11 +9,13 @@
 #include "ui_JoinProgressWindow.h"
 
 #include <QAccessible>
+#include <QGuiApplication>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMutex>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTimer>
 
@@ -50,6 +52,15 @@ void announce(QLabel* label)
     QAccessible::updateAccessibility(&event);
 }
 
+// One frame of the screen the window is on, in milliseconds: as often as a change can be seen; never longer than
+// the 200 ms within which the figures must follow the download.
+int frameMs(const QWidget* window)
+{
+    const QScreen* screen = window ? window->screen() : QGuiApplication::primaryScreen();
+    const qreal hertz = screen ? screen->refreshRate() : 0;
+    return hertz > 0 ? qBound(1, qRound(1000 / hertz), 200) : 16;
+}
+
 // A busy indicator runs while its range is empty.
 void startAnimation(QProgressBar* progress)
 {
@@ -64,8 +75,13 @@ void stopAnimation(QProgressBar* progress)
 
 } // namespace
 
-JoinProgressWindow::JoinProgressWindow() : WindowController(QStringLiteral("JoinProgressWindow"))
+JoinProgressWindow::JoinProgressWindow()
+    : WindowController(QStringLiteral("JoinProgressWindow")), m_progressFrame(new QTimer(this))
 {
+    m_progressFrame->setSingleShot(true);
+    connect(m_progressFrame, &QTimer::timeout, this, [this] {
+        ExceptionGuard::run("-[JoinProgressWindow showDownloadProgress:]", [this] { paintDownloadProgress(); });
+    });
     NotificationCenter::defaultCenter().addObserver(this, downloadFailedNotification, nullptr,
                                                     [this](const Notification& n) { downloadFailed(n.object); });
 }
@@ -178,6 +194,8 @@ void JoinProgressWindow::showPhase(Phase phase)
     ExceptionGuard::run("-[JoinProgressWindow showPhase:]", [&] {
         window();
         leaveFailure();
+        // A held download report must not paint over the new phase.
+        m_progressFrame->stop();
         startAnimation(m_progress);
         m_phaseLabel->setText(phaseText(phase));
         announce(m_phaseLabel);
@@ -191,17 +209,38 @@ void JoinProgressWindow::showDownloadProgress(qint64 received, qint64 expected)
         if (m_retry) {
             return;
         }
-        const int percent = ByteCountText::percent(received, expected);
-        if (percent < 0) {
-            startAnimation(m_progress);
-        } else {
-            m_progress->setRange(0, 100);
-            m_progress->setValue(percent);
+        m_received = received;
+        m_expected = expected;
+        // A fast download reports far more often than the screen shows; each report painted would slow it.
+        if (m_progressFrame->isActive()) {
+            return;
         }
-        // Not announced: a screen reader reads the bar's value when asked.
-        m_phaseLabel->setText(QStringLiteral("Downloading the support app: ") +
-                              ByteCountText::progress(received, expected));
+        const qint64 frame = frameMs(loadedWindow());
+        const qint64 since = m_progressShown.isValid() ? m_progressShown.elapsed() : frame;
+        if (since >= frame) {
+            paintDownloadProgress();
+        } else {
+            m_progressFrame->start(static_cast<int>(frame - since));
+        }
     });
+}
+
+void JoinProgressWindow::paintDownloadProgress()
+{
+    if (m_retry || !m_progress || !m_phaseLabel) {
+        return;
+    }
+    m_progressShown.start();
+    const int percent = ByteCountText::percent(m_received, m_expected);
+    if (percent < 0) {
+        startAnimation(m_progress);
+    } else {
+        m_progress->setRange(0, 100);
+        m_progress->setValue(percent);
+    }
+    // Not announced: a screen reader reads the bar's value when asked.
+    m_phaseLabel->setText(QStringLiteral("Downloading the support app: ") +
+                          ByteCountText::progress(m_received, m_expected));
 }
 
 void JoinProgressWindow::showFailure(const QString& message, std::function<void()> retry)
@@ -210,6 +249,7 @@ void JoinProgressWindow::showFailure(const QString& message, std::function<void(
     ExceptionGuard::run(fullName, [&] {
         Log::write("%s : %@", fullName, message);
         QWidget* window = this->window();
+        m_progressFrame->stop();
         m_retry = std::move(retry);
         m_infoLabel->hide();
         m_progress->hide();
