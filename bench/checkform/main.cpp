@@ -6,8 +6,8 @@
 #include <QApplication>
 
 #include <cstdio>
-#include <curl/curl.h>
 #include <cstdlib>
+#include <curl/curl.h>
 
 namespace {
 

@@ -23,7 +23,8 @@ public:
     // The resources read from list once signature was found good for it under key; absent when that never happened.
     std::optional<CodeResources> find(const QByteArray& key, const QByteArray& list, const QByteArray& signature) const;
     // Notes that signature was found good for list under key, and what list reads as.
-    void keep(const QByteArray& key, const QByteArray& list, const QByteArray& signature, const CodeResources& resources);
+    void keep(const QByteArray& key, const QByteArray& list, const QByteArray& signature,
+              const CodeResources& resources);
 
 private:
     struct Entry
