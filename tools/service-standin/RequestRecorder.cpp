@@ -35,7 +35,7 @@ void RequestRecorder::record(const httplib::Request& request)
     recordLine(entry);
 }
 
-void RequestRecorder::recordLine(const std::string& entry)
+void RequestRecorder::recordLine(const std::string& line)
 {
     if (path_.empty()) {
         return;
@@ -47,7 +47,7 @@ void RequestRecorder::recordLine(const std::string& entry)
         std::cerr << "orvo-service-standin: cannot open record file " << path_ << std::endl;
         return;
     }
-    const bool written = std::fwrite(entry.data(), 1, entry.size(), file) == entry.size();
+    const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
     if (std::fclose(file) != 0 || !written) {
         std::cerr << "orvo-service-standin: cannot write record file " << path_ << std::endl;
     }
