@@ -52,5 +52,5 @@ int main(int argc, char** argv)
     }
     BenchForm window;
     window.show();
-    return app.exec();
+    return QApplication::exec();
 }

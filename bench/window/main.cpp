@@ -9,5 +9,5 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     BenchForm window;
     window.show();
-    return app.exec();
+    return QApplication::exec();
 }
