@@ -1,4 +1,5 @@
 #include "Platform/Signing/CodeSignature.h"
+#include "Platform/Signing/SignedListCache.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -178,6 +179,9 @@ private slots:
         QVERIFY(QDir().mkpath(bundle + "/Contents/Resources/Empty"));
         writeFile(helper, "#!/bin/sh\nexit 0\n", 0755);
         QVERIFY(signBundleForTest(bundle, {helper}));
+        // As in an install, the list was found good before the change and is kept: nothing changed may pass by it.
+        const SignedListCache signedLists;
+        QVERIFY(CodeSignature::verifyBundle(bundle).ok());
         change(bundle, helper);
         if (QTest::currentTestFailed()) {
             return;

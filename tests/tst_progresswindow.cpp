@@ -168,9 +168,18 @@ void TestProgressWindow::phasesFailureAndRetry()
     QCOMPARE(phase->text(), QStringLiteral("Downloading the support app: 12.4 MB of 96.0 MB (12%)"));
     QCOMPARE(bar->maximum(), 100);
     QCOMPARE(bar->value(), 12);
+    // Reports within a frame of the last one painted are held; the latest of them is painted.
+    controller->showDownloadProgress(20'000'000, 96'000'000);
     controller->showDownloadProgress(5'000'000, -1);
+    QTRY_COMPARE(phase->text(), QStringLiteral("Downloading the support app: 5.0 MB"));
     QCOMPARE(bar->maximum(), 0); // running while the total is unknown
     QVERIFY(!retry->isVisible());
+    // A held report never paints over the phase that follows it.
+    controller->showDownloadProgress(6'000'000, 96'000'000);
+    controller->showDownloadProgress(7'000'000, 96'000'000);
+    controller->showPhase(JoinProgressWindow::Phase::Installing);
+    QTest::qWait(250);
+    QCOMPARE(phase->text(), QStringLiteral("Installing the support app ..."));
 
     // The background plugin download's failure is not the join's.
     int retries = 0;
@@ -243,6 +252,8 @@ void TestProgressWindow::announcements()
     hear();
     for (const qint64 bytes : received) {
         controller->showDownloadProgress(bytes, expected);
+        // Reports are painted at most once a frame; these come slower, as a download's do.
+        QTest::qWait(25);
         hear();
     }
     QCOMPARE(heardNames, QStringList{"Downloading the support app ..."} + heard);

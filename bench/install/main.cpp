@@ -3,14 +3,20 @@
 // companion tools, deletes the image and detaches it), detach.
 // Usage: HOME=… ORVO_SYSTEM_ROOT=… orvo-bench-install
 // Prints one line: mount_s= copy_launch_s= detach_s= total_s= installed=0|1
+// The stand-in tool "mounts" by extracting the volume onto the same file system; its pages are written back before
+// the install starts, as a real attach writes nothing. Its log line "orvo-bench-install : mounted" marks the start
+// of the install proper, which ends at the downloader's "Orvo.app file copied".
 // With --copy SOURCE DESTINATION it times only the plugin's folder copy (FileManager::copyItem) and prints copy_s=.
 #include "Handlers/OrvoDmgDownloader.h"
 #include "Objects/WorkingFolders.h"
 #include "Platform/Files/DiskImage.h"
 #include "Platform/Files/FileManager.h"
+#include "Platform/Log/Log.h"
 
 #include <QApplication>
 #include <QStringList>
+
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -53,6 +59,8 @@ int main(int argc, char** argv)
     volume.release();
     const int mounted = volume.status();
     const double mount = since(start);
+    ::sync();
+    Log::write("%s : mounted", "orvo-bench-install");
     const auto copyStart = std::chrono::steady_clock::now();
     downloader.copyAppFileAndLaunch();
     const double copy = since(copyStart);

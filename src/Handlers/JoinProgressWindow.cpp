@@ -16,6 +16,7 @@
 #include <QMutex>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTimer>
 
@@ -54,6 +55,15 @@ QString leftToRight(const QString& text)
     return QGuiApplication::isRightToLeft() ? QStringLiteral("\u2066") + text + QStringLiteral("\u2069") : text;
 }
 
+// One frame of the screen the window is on, in milliseconds: as often as a change can be seen; never longer than
+// the 200 ms within which the figures must follow the download.
+int frameMs(const QWidget* window)
+{
+    const QScreen* screen = window ? window->screen() : QGuiApplication::primaryScreen();
+    const qreal hertz = screen ? screen->refreshRate() : 0;
+    return hertz > 0 ? qBound(1, qRound(1000 / hertz), 200) : 16;
+}
+
 // A busy indicator runs while its range is empty.
 void startAnimation(QProgressBar* progress)
 {
@@ -68,8 +78,13 @@ void stopAnimation(QProgressBar* progress)
 
 } // namespace
 
-JoinProgressWindow::JoinProgressWindow() : WindowController(QStringLiteral("JoinProgressWindow"))
+JoinProgressWindow::JoinProgressWindow()
+    : WindowController(QStringLiteral("JoinProgressWindow")), m_progressFrame(new QTimer(this))
 {
+    m_progressFrame->setSingleShot(true);
+    connect(m_progressFrame, &QTimer::timeout, this, [this] {
+        ExceptionGuard::run("-[JoinProgressWindow showDownloadProgress:]", [this] { paintDownloadProgress(); });
+    });
     NotificationCenter::defaultCenter().addObserver(this, downloadFailedNotification, nullptr,
                                                     [this](const Notification& n) { downloadFailed(n.object); });
 }
@@ -184,6 +199,8 @@ void JoinProgressWindow::showPhase(Phase phase)
     ExceptionGuard::run("-[JoinProgressWindow showPhase:]", [&] {
         window();
         leaveFailure();
+        // A held download report must not paint over the new phase.
+        m_progressFrame->stop();
         startAnimation(m_progress);
         m_announcedPercent = 0;
         showPhaseLine(phaseText(phase), true);
@@ -197,22 +214,43 @@ void JoinProgressWindow::showDownloadProgress(qint64 received, qint64 expected)
         if (m_retry) {
             return;
         }
-        const int percent = ByteCountText::percent(received, expected);
-        if (percent < 0) {
-            startAnimation(m_progress);
+        m_received = received;
+        m_expected = expected;
+        // A fast download reports far more often than the screen shows; each report painted would slow it.
+        if (m_progressFrame->isActive()) {
+            return;
+        }
+        const qint64 frame = frameMs(loadedWindow());
+        const qint64 since = m_progressShown.isValid() ? m_progressShown.elapsed() : frame;
+        if (since >= frame) {
+            paintDownloadProgress();
         } else {
-            m_progress->setRange(0, 100);
-            m_progress->setValue(percent);
+            m_progressFrame->start(static_cast<int>(frame - since));
         }
-        // Between the steps a screen reader reads the bar's value when asked.
-        const int step = percent / announcedStep * announcedStep;
-        const bool announced = step > m_announcedPercent;
-        if (announced) {
-            m_announcedPercent = step;
-        }
-        showPhaseLine(tr("Downloading the support app: ") + leftToRight(ByteCountText::progress(received, expected)),
-                      announced);
     });
+}
+
+void JoinProgressWindow::paintDownloadProgress()
+{
+    if (m_retry || !m_progress || !m_phaseLabel) {
+        return;
+    }
+    m_progressShown.start();
+    const int percent = ByteCountText::percent(m_received, m_expected);
+    if (percent < 0) {
+        startAnimation(m_progress);
+    } else {
+        m_progress->setRange(0, 100);
+        m_progress->setValue(percent);
+    }
+    // Between the steps a screen reader reads the bar's value when asked.
+    const int step = percent / announcedStep * announcedStep;
+    const bool announced = step > m_announcedPercent;
+    if (announced) {
+        m_announcedPercent = step;
+    }
+    showPhaseLine(tr("Downloading the support app: ") + leftToRight(ByteCountText::progress(m_received, m_expected)),
+                  announced);
 }
 
 void JoinProgressWindow::showFailure(const TranslatedText& message, std::function<void()> retry)
@@ -222,6 +260,7 @@ void JoinProgressWindow::showFailure(const TranslatedText& message, std::functio
         Log::write("%s : %@", fullName, message.english());
         QWidget* window = this->window();
         m_waiting = false;
+        m_progressFrame->stop();
         m_retry = std::move(retry);
         m_infoLabel->hide();
         m_progress->hide();

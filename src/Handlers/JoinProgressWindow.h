@@ -3,6 +3,7 @@
 #include "Handlers/TranslatedText.h"
 #include "Platform/App/WindowController.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QRect>
 
@@ -12,6 +13,7 @@ class AlertLabel;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 
 // The small window shown while a join is under way: the waiting message, the step under way with its progress,
 // and, when a step failed, a plain message with Retry. Taking it down asks the plugin to quit; its close box quits
@@ -39,8 +41,9 @@ public:
 
     // Names phase on the second line with a running bar, leaving any failure shown; announced to screen readers.
     void showPhase(Phase phase);
-    // The download's bytes so far of expected (-1: unknown, the bar then keeps running); announced at 25, 50, 75
-    // and 100 %.
+    // The download's bytes so far of expected (-1: unknown, the bar then keeps running); shown at once, or within
+    // one frame of the screen when one was shown less than a frame ago, so only the latest of a burst is painted;
+    // announced at 25, 50, 75 and 100 %.
     void showDownloadProgress(qint64 received, qint64 expected);
     // The failure state: message (logged in English) in place of the progress, announced, and Retry, the window's
     // default button, which runs retry once.
@@ -81,6 +84,7 @@ private:
     JoinProgressWindow();
 
     void downloadFailed(const void* downloader);
+    void paintDownloadProgress();
     void leaveFailure();
     void showPhaseLine(const QString& text, bool announced);
 
@@ -98,4 +102,9 @@ private:
     const void* m_watchedDownloader = nullptr;
     std::function<TranslatedText()> m_downloadFailureMessage;
     std::function<void()> m_downloadRetry;
+    // The latest download report, painted at most once a frame.
+    qint64 m_received = 0;
+    qint64 m_expected = -1;
+    QTimer* m_progressFrame = nullptr;
+    QElapsedTimer m_progressShown;
 };

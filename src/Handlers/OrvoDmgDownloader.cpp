@@ -18,6 +18,7 @@
 #include "Platform/Log/Log.h"
 #include "Platform/Net/UrlText.h"
 #include "Platform/Signing/CodeSignature.h"
+#include "Platform/Signing/SignedListCache.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -385,6 +386,8 @@ bool OrvoDmgDownloader::copyAppFileAndLaunch()
         // the installed agent is exchanged with the new one only once all are accepted, so a refused or failed
         // install leaves it working, and only what verified is launched.
         QString refusedItem;
+        // The volume, the copy and each tool are checked against the same signed list: it is read once.
+        const SignedListCache signedLists;
         SiblingInstall::JointInstallation installed{SiblingInstall::Outcome::Refused, QString()};
         if (Result<> fits = precheckVolume(refusedItem); !fits.ok()) {
             installed.reason = fits.error();

@@ -32,7 +32,14 @@ void RequestRecorder::record(const httplib::Request& request)
         }
     }
     entry += '\n';
+    recordLine(entry);
+}
 
+void RequestRecorder::recordLine(const std::string& line)
+{
+    if (path_.empty()) {
+        return;
+    }
     std::lock_guard lock(mutex_);
     // Opened per request so each entry is on disk before the response goes out.
     std::FILE* file = std::fopen(path_.c_str(), "ae");
@@ -40,7 +47,7 @@ void RequestRecorder::record(const httplib::Request& request)
         std::cerr << "orvo-service-standin: cannot open record file " << path_ << std::endl;
         return;
     }
-    const bool written = std::fwrite(entry.data(), 1, entry.size(), file) == entry.size();
+    const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
     if (std::fclose(file) != 0 || !written) {
         std::cerr << "orvo-service-standin: cannot write record file " << path_ << std::endl;
     }

@@ -14,6 +14,8 @@ public:
     explicit RequestRecorder(std::string path);
 
     void record(const httplib::Request& request);
+    // Appends one line of text as it is.
+    void recordLine(const std::string& line);
 
 private:
     std::string path_;

@@ -27,7 +27,7 @@ bool isLoopback(const std::string& address)
 std::string StandinOptions::usage()
 {
     return "usage: orvo-service-standin --cert FILE --key FILE [--address 127.0.0.1] [--port 0]\n"
-           "                            [--config FILE] [--record FILE]\n"
+           "                            [--config FILE] [--record FILE] [--times FILE]\n"
            "                            [--agent-image FILE] [--plugin-image FILE]\n";
 }
 
@@ -73,6 +73,8 @@ std::optional<StandinOptions> StandinOptions::parse(int argc, char** argv, std::
             options.configFile = value;
         } else if (arg == "--record") {
             options.recordFile = value;
+        } else if (arg == "--times") {
+            options.timesFile = value;
         } else if (arg == "--agent-image") {
             options.agentImage = value;
         } else if (arg == "--plugin-image") {

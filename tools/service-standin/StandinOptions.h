@@ -13,6 +13,8 @@ public:
     int port = 0;
     std::string configFile;
     std::string recordFile;
+    // Where each body sent whole is noted with its length and the time it took to send.
+    std::string timesFile;
     std::string agentImage;
     std::string pluginImage;
     bool helpRequested = false;

@@ -147,7 +147,7 @@ int socketOf(const httplib::Request& request)
 StandinServer::StandinServer(StandinOptions options)
     : options_(std::move(options)),
       server_(std::make_unique<httplib::SSLServer>(options_.certFile.c_str(), options_.keyFile.c_str())),
-      recorder_(options_.recordFile)
+      recorder_(options_.recordFile), times_(options_.timesFile)
 {
     // Held or slow connections must not starve the rest of a test.
     server_->new_task_queue = [] {
@@ -357,8 +357,10 @@ void StandinServer::answer(const httplib::Request& request, httplib::Response& r
         progress->stalls = true;
     }
     const auto slow = reply.slow;
-    const auto send = [this, body, progress, slow, fd](std::size_t offset, std::size_t length,
-                                                       httplib::DataSink& sink) {
+    const auto started = std::chrono::steady_clock::now();
+    const std::string target = request.target;
+    const auto send = [this, body, progress, slow, fd, started, target](std::size_t offset, std::size_t length,
+                                                                        httplib::DataSink& sink) {
         const auto limit = progress->limit;
         if (limit && progress->sent >= *limit) {
             if (progress->stalls) {
@@ -379,7 +381,16 @@ void StandinServer::answer(const httplib::Request& request, httplib::Response& r
             return false;
         }
         progress->sent += chunk;
-        return sink.write(progress->buffer.data(), chunk);
+        if (!sink.write(progress->buffer.data(), chunk)) {
+            return false;
+        }
+        // The service side's time for the whole body, as a benchmark compares clients by it.
+        if (chunk == length) {
+            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+            times_.recordLine(target + ' ' + std::to_string(progress->sent) + ' ' + std::to_string(took.count()) +
+                              '\n');
+        }
+        return true;
     };
     if (reply.chunked) {
         response.set_chunked_content_provider(contentType, [body, send](std::size_t offset, httplib::DataSink& sink) {

@@ -49,6 +49,7 @@ private:
     StandinOptions options_;
     std::unique_ptr<httplib::SSLServer> server_;
     RequestRecorder recorder_;
+    RequestRecorder times_;
     ShutdownLatch latch_;
     int listenSocket_ = -1;
     std::mutex countsLock_;

@@ -4,6 +4,7 @@
 #include "Platform/Signing/BundleTree.h"
 #include "Platform/Signing/CodeResources.h"
 #include "Platform/Signing/FileDigest.h"
+#include "Platform/Signing/SignedListCache.h"
 #include "SigningKey.h"
 
 #include <QDir>
@@ -92,14 +93,27 @@ Result<CodeResources> signedResources(const QMap<QString, QByteArray>& seal, con
             return Failure{QStringLiteral("%1 does not belong in a signature").arg(seen + Log::outsideText(it.key()))};
         }
     }
-    const Key key = readKey(publicKeyPem.isEmpty() ? CodeSignature::trustedPublicKey() : publicKeyPem, false);
+    const QByteArray keyPem = publicKeyPem.isEmpty() ? CodeSignature::trustedPublicKey() : publicKeyPem;
+    const QByteArray list = seal.value(resourcesName);
+    const QByteArray signature = seal.value(signatureName);
+    SignedListCache* cache = SignedListCache::current();
+    if (cache) {
+        if (std::optional<CodeResources> known = cache->find(keyPem, list, signature)) {
+            return std::move(*known);
+        }
+    }
+    const Key key = readKey(keyPem, false);
     if (!key) {
         return Failure{QStringLiteral("the key to verify with is not an Ed25519 public key in PEM")};
     }
-    if (!signatureMatches(key.get(), seal.value(resourcesName), seal.value(signatureName))) {
+    if (!signatureMatches(key.get(), list, signature)) {
         return Failure{QStringLiteral("the signature does not match the bundle's resource list under the key")};
     }
-    return CodeResources::fromData(seal.value(resourcesName));
+    Result<CodeResources> resources = CodeResources::fromData(list);
+    if (cache && resources.ok()) {
+        cache->keep(keyPem, list, signature, *resources);
+    }
+    return resources;
 }
 
 // Writes the file whole, or fails with the reason the signer gives for any of its writes.
