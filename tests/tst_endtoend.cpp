@@ -946,6 +946,61 @@ void TestEndToEnd::screenReaderJoinsAndRetries_data()
                              << "The download of the support app was interrupted. Check your internet connection, "
                                 "then press Retry."
                              << "Retry";
+    QTest::newRow("Japanese")
+        << "ja_JP.UTF-8"
+        << "セッションID"
+        << "お名前"
+        << "セッションに参加"
+        << "接続しています。しばらくお待ちください…"
+        << "サポートアプリのダウンロードが中断されました。インターネット接続を確認してから、「再試行」を押"
+           "してください。"
+        << "再試行";
+    QTest::newRow("Simplified Chinese") << "zh_CN.UTF-8"
+                                        << "会话 ID"
+                                        << "您的姓名"
+                                        << "加入会话"
+                                        << "正在建立连接，请稍候…"
+                                        << "支持应用的下载中断了。请检查网络连接，然后点击“重试”。"
+                                        << "重试";
+    QTest::newRow("Arabic") << "ar_SA.UTF-8"
+                            << "معرّف الجلسة"
+                            << "اسمك"
+                            << "انضمام إلى الجلسة"
+                            << "يُرجى الانتظار حتى يتم الاتصال..."
+                            << "انقطع تنزيل تطبيق الدعم. تحقّق من اتصالك بالإنترنت، ثم اضغط «إعادة المحاولة»."
+                            << "إعادة المحاولة";
+    QTest::newRow("Hindi") << "hi_IN.UTF-8"
+                           << "सत्र ID"
+                           << "आपका नाम"
+                           << "सत्र में जुड़ें"
+                           << "कृपया प्रतीक्षा करें, कनेक्शन बनाया जा रहा है..."
+                           << "सहायता ऐप का डाउनलोड बीच में रुक गया। अपना इंटरनेट कनेक्शन जाँचें, फिर “फिर से कोशिश "
+                              "करें” दबाएँ।"
+                           << "फिर से कोशिश करें";
+    QTest::newRow("German") << "de_DE.UTF-8"
+                            << "Sitzungs-ID"
+                            << "Ihr Name"
+                            << "Sitzung beitreten"
+                            << "Bitte warten, die Verbindung wird aufgebaut ..."
+                            << "Der Download der Support-App wurde unterbrochen. Prüfen Sie Ihre Internetverbindung "
+                               "und klicken Sie dann auf „Erneut versuchen“."
+                            << "Erneut versuchen";
+    QTest::newRow("French") << "fr_FR.UTF-8"
+                            << "ID de session"
+                            << "Votre nom"
+                            << "Rejoindre la session"
+                            << "Veuillez patienter, connexion en cours ..."
+                            << "Le téléchargement de l’application d’assistance a été interrompu. Vérifiez votre "
+                               "connexion Internet, puis cliquez sur « Réessayer »."
+                            << "Réessayer";
+    QTest::newRow("Spanish") << "es_ES.UTF-8"
+                             << "ID de sesión"
+                             << "Su nombre"
+                             << "Unirse a la sesión"
+                             << "Espere, por favor, se está estableciendo la conexión ..."
+                             << "La descarga de la aplicación de soporte se interrumpió. Compruebe su conexión a "
+                                "Internet y pulse «Reintentar»."
+                             << "Reintentar";
 }
 
 void TestEndToEnd::screenReaderJoinsAndRetries()
