@@ -183,7 +183,7 @@ void TestTranslations::windows()
     UrlError cut;
     cut.code = UrlErrorCode::NetworkConnectionLost;
     progressWindow->showFailure(OrvoDmgDownloader::messageForError(cut), [] {});
-    QCOMPARE(progressWindow->phaseLabel()->text(), interrupted);
+    QCOMPARE(progressWindow->failureLabel()->text(), interrupted);
     QCOMPARE(progressWindow->retryButton()->text(), retry);
     QVERIFY(capture.text().contains(
         QStringLiteral("-[JoinProgressWindow showFailure:] : The download of the support app was interrupted. Check "
@@ -194,7 +194,7 @@ void TestTranslations::windows()
     UrlError status;
     status.httpStatus = 503;
     progressWindow->showFailure(OrvoDmgDownloader::messageForError(status), [] {});
-    QCOMPARE(progressWindow->phaseLabel()->text(), serviceError);
+    QCOMPARE(progressWindow->failureLabel()->text(), serviceError);
     verifyNothingClipped(progressWindow->loadedWindow());
 
     // About.
