@@ -1067,11 +1067,15 @@ namespace {
 QStringList comparableLines(const QString& log, const Sandbox& box)
 {
     static const QRegularExpression prefix(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d [\\d:.]+ .*?\\[\\d+:\\d+\\] "));
+    // The waits between automatic attempts are random by design.
+    static const QRegularExpression wait(QStringLiteral("trying again in \\d+ ms"));
     // The sandbox's own folder, of which home is one part.
     const QString sandbox = box.home().chopped(QStringLiteral("/home").size());
     QStringList lines;
     for (QString line : log.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        lines << line.remove(prefix).replace(sandbox, QStringLiteral("SANDBOX"));
+        lines << line.remove(prefix)
+                     .replace(sandbox, QStringLiteral("SANDBOX"))
+                     .replace(wait, QStringLiteral("trying again in N ms"));
     }
     return lines;
 }
