@@ -32,7 +32,7 @@ constexpr qint64 maximumImageLength = qint64{1} << 30;
 
 } // namespace
 
-OrvoPluginUpdater::OrvoPluginUpdater()
+OrvoPluginUpdater::OrvoPluginUpdater() : m_retry(new AutomaticRetry(this))
 {
     setMaximumLength(maximumImageLength);
 }
@@ -102,8 +102,7 @@ void OrvoPluginUpdater::downloadDidFail(UrlDownload* /*download*/, const UrlErro
     const char* fullName = "-[OrvoPluginUpdater download:didFailWithError:]";
     ExceptionGuard::run(fullName, [&] {
         // Quietly, as the customer waits for none of it: no window shows the waits.
-        static auto* retry = new AutomaticRetry(this);
-        if (retry->schedule(fullName, error, [this, fullName] {
+        if (m_retry->schedule(fullName, error, [this, fullName] {
                 if (Result<> again = this->retry(); !again) {
                     Log::write("%s : Download failed : %@", fullName, again.error());
                 }

@@ -4,6 +4,8 @@
 #include "Platform/Net/UrlDownload.h"
 #include "Platform/Net/UrlDownloadDelegate.h"
 
+class AutomaticRetry;
+
 // The plugin updater: its own download and delegate. Fetches "OrvoPlugin.dmg" into the staging folder in the
 // background, attaches it, stages the new "Orvo Wendra Customer Plugin.app" there, detaches and deletes the image,
 // and raises the session record's replace flag for the replacement at exit. Reports only through the log.
@@ -40,4 +42,6 @@ public:
 
 private:
     void removeImage();
+    // The quiet attempts after a passing fault; a child, so it goes with the updater.
+    AutomaticRetry* m_retry = nullptr;
 };
