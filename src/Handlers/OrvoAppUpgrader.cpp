@@ -164,6 +164,13 @@ void OrvoAppUpgrader::retryAgentDownload()
     });
 }
 
+void OrvoAppUpgrader::cancelAgentDownload()
+{
+    if (orvoDmgDownloader) {
+        orvoDmgDownloader->cancel();
+    }
+}
+
 void OrvoAppUpgrader::orvoAppUpdater()
 {
     const char* fullName = "-[OrvoAppUpgrader orvoAppUpdater]";

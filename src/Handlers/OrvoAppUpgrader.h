@@ -25,6 +25,8 @@ public:
     void retryAgentDownload();
     // Writes "orvojoindetails.conf" in the agent folder from the session record, replacing an older one.
     void modifyOrvoJoinDetails();
+    // Stops the agent download under way, if any, without reporting it; a kept part stays for removePartialImage.
+    static void cancelAgentDownload();
 
 private:
     OrvoAppUpgrader() = default;

@@ -19,7 +19,7 @@
 
 namespace {
 
-const char* const purpose = "install";
+constexpr HiddenSiblings::Purpose purpose = HiddenSiblings::Purpose::Install;
 
 void removeQuietly(const QByteArray& path)
 {
@@ -216,9 +216,4 @@ Result<> SiblingInstall::remove(const QString& path)
     }
     removeQuietly(*work);
     return {};
-}
-
-void SiblingInstall::clearLeftoversIn(const QString& folder)
-{
-    HiddenSiblings::clearLeftoversIn(folder, purpose);
 }

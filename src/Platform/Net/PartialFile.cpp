@@ -21,8 +21,8 @@ PartialFile::~PartialFile()
 }
 
 PartialFile::PartialFile(PartialFile&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)), m_length(other.m_length),
-      m_kept(other.m_kept)
+    : m_fd(std::exchange(other.m_fd, -1)), m_siblings(std::move(other.m_siblings)), m_path(std::move(other.m_path)),
+      m_length(other.m_length), m_kept(other.m_kept)
 {
 }
 
@@ -31,6 +31,7 @@ PartialFile& PartialFile::operator=(PartialFile&& other) noexcept
     if (this != &other) {
         close();
         m_fd = std::exchange(other.m_fd, -1);
+        m_siblings = std::move(other.m_siblings);
         m_path = std::move(other.m_path);
         m_length = other.m_length;
         m_kept = other.m_kept;
@@ -45,12 +46,14 @@ QString PartialFile::pathFor(const QString& destination)
 
 Result<PartialFile> PartialFile::openTemporary(const QString& destination)
 {
-    QByteArray path = QFile::encodeName(destination + QStringLiteral(".part-XXXXXX"));
-    const int fd = ::mkstemp(path.data());
-    if (fd < 0) {
-        return Failure{QStringLiteral("cannot create %1").arg(QFile::decodeName(path))};
+    auto siblings = std::make_unique<HiddenSiblings>(destination, HiddenSiblings::Purpose::Part);
+    const Result<std::pair<int, QByteArray>> made = siblings->makeFile();
+    if (!made) {
+        return Failure{made.error()};
     }
-    return PartialFile(fd, QFile::decodeName(path), 0);
+    PartialFile file(made->first, QFile::decodeName(made->second), 0);
+    file.m_siblings = std::move(siblings);
+    return file;
 }
 
 Result<PartialFile> PartialFile::openKept(const QString& destination)
@@ -130,6 +133,7 @@ Result<> PartialFile::placeAt(const QString& destination, bool allowOverwrite)
         ::unlink(partial.constData());
     }
     m_path.clear();
+    m_siblings.reset();
     return {};
 }
 
@@ -140,6 +144,7 @@ void PartialFile::remove()
         ::unlink(QFile::encodeName(m_path).constData());
         m_path.clear();
     }
+    m_siblings.reset();
 }
 
 void PartialFile::keep()
