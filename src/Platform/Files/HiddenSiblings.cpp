@@ -11,6 +11,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <stdlib.h>
@@ -23,6 +24,7 @@ constexpr HiddenSiblings::Purpose allPurposes[] = {HiddenSiblings::Purpose::Inst
                                                    HiddenSiblings::Purpose::Part, HiddenSiblings::Purpose::Copy,
                                                    HiddenSiblings::Purpose::New};
 
+// The word a work item's name carries.
 QByteArray word(HiddenSiblings::Purpose purpose)
 {
     switch (purpose) {
@@ -50,19 +52,16 @@ bool isLeftover(const QByteArray& name)
     if (marked == ".copy-") {
         return true;
     }
-    for (const HiddenSiblings::Purpose purpose : allPurposes) {
+    return std::ranges::any_of(allPurposes, [&](HiddenSiblings::Purpose purpose) {
         const QByteArray suffix = '.' + word(purpose) + '-';
         // Downloads and whole writes once put their files beside the destination without the leading dot.
         const bool earlierScheme = purpose == HiddenSiblings::Purpose::Part || purpose == HiddenSiblings::Purpose::New;
         const qsizetype named = marked.size() - suffix.size();
-        if (marked.endsWith(suffix) && (name.startsWith('.') ? named > 1 : earlierScheme && named > 0)) {
-            return true;
-        }
-    }
-    return false;
+        return marked.endsWith(suffix) && (name.startsWith('.') ? named > 1 : earlierScheme && named > 0);
+    });
 }
 
-// Entries of folder that matches says are leftovers; best effort, as what cannot go now goes at the next clearing.
+// Removes the entries of folder that matches picks; best effort: what cannot go now goes at the next clearing.
 void removeLeftovers(const QByteArray& folder, const std::function<bool(const QByteArray&)>& matches)
 {
     DIR* dir = ::opendir(folder.constData());
