@@ -164,13 +164,6 @@ void OrvoAppUpgrader::retryAgentDownload()
     });
 }
 
-void OrvoAppUpgrader::cancelAgentDownload()
-{
-    if (orvoDmgDownloader) {
-        orvoDmgDownloader->cancel();
-    }
-}
-
 void OrvoAppUpgrader::orvoAppUpdater()
 {
     const char* fullName = "-[OrvoAppUpgrader orvoAppUpdater]";
@@ -239,4 +232,11 @@ void OrvoAppUpgrader::modifyOrvoJoinDetails()
                        path);
         }
     });
+}
+
+void OrvoAppUpgrader::cancelAgentDownload()
+{
+    if (orvoDmgDownloader) {
+        orvoDmgDownloader->cancel();
+    }
 }

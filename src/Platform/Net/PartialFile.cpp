@@ -21,9 +21,10 @@ PartialFile::~PartialFile()
 }
 
 PartialFile::PartialFile(PartialFile&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)), m_siblings(std::move(other.m_siblings)), m_path(std::move(other.m_path)),
-      m_length(other.m_length), m_kept(other.m_kept)
+    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)), m_length(other.m_length),
+      m_kept(other.m_kept)
 {
+    m_siblings = std::move(other.m_siblings);
 }
 
 PartialFile& PartialFile::operator=(PartialFile&& other) noexcept
