@@ -3,6 +3,7 @@
 #include "Handlers/ApiHandler.h"
 #include "Handlers/OrvoAppUpgrader.h"
 #include "Handlers/OrvoDmgDownloader.h"
+#include "Handlers/OrvoPluginUpdater.h"
 #include "Handlers/OrvoPluginWindowHandler.h"
 #include "Objects/SessionDetails.h"
 #include "Objects/VersionNumber.h"
@@ -14,9 +15,9 @@
 #include "Platform/Files/Bundle.h"
 #include "Platform/Files/BundleReplacer.h"
 #include "Platform/Files/FileManager.h"
+#include "Platform/Files/HiddenSiblings.h"
 #include "Platform/Files/Paths.h"
 #include "Platform/Files/PropertyList.h"
-#include "Platform/Files/SiblingInstall.h"
 #include "Platform/Log/ExceptionGuard.h"
 #include "Platform/Log/Log.h"
 #include "Platform/Log/StandardStreams.h"
@@ -183,8 +184,10 @@ void AppDelegate::createOrvoMeetingNativeFolder()
         createWorkingFolder(fullName, WorkingFolders::agentFolder(), "%s Orvo Meeting Native folder Already Present",
                             "%s Orvo Meeting Native Folder Created...",
                             "%s Failed to Create Orvo Meeting Native Folder...");
-        // What an install cut short by a kill left hidden in the folder.
-        SiblingInstall::clearLeftoversIn(WorkingFolders::agentFolder());
+        // What a run cut short by a kill left in the folder: its temporary files, and the part of the agent image
+        // kept for a Retry that will not come now.
+        HiddenSiblings::clearAllLeftoversIn(WorkingFolders::agentFolder(),
+                                            [] { OrvoDmgDownloader::removePartialImage(); });
     });
 }
 
@@ -197,7 +200,7 @@ void AppDelegate::createOrvoCustomerPluginNativeFolder()
                             "%s Orvo Customer Plugin Native folder Already Present",
                             "%s Orvo Customer Plugin Native Folder Created...",
                             "%s Failed to Create Orvo Customer Plugin Native Folder...");
-        SiblingInstall::clearLeftoversIn(orvoCustomerPluginNativeFolder);
+        HiddenSiblings::clearAllLeftoversIn(orvoCustomerPluginNativeFolder);
     });
 }
 
@@ -376,6 +379,9 @@ void AppDelegate::applicationWillTerminate()
 {
     const char* fullName = "-[AppDelegate applicationWillTerminate:]";
     ExceptionGuard::run(fullName, [&] {
+        // Downloads under way take their temporary files with them.
+        OrvoAppUpgrader::cancelAgentDownload();
+        OrvoPluginUpdater::cancelRunningDownload();
         // A part kept for a Retry that will not come now.
         OrvoDmgDownloader::removePartialImage();
         replaceStagedPlugin();

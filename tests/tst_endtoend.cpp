@@ -226,6 +226,8 @@ private slots:
     void secondStartHandsOver_data();
     void secondStartHandsOver();
     void killedPluginsLockTakenOver();
+    void pluginDownloadCutShortLeavesNothing_data();
+    void pluginDownloadCutShortLeavesNothing();
     void startsWithoutGuard();
     void joinThroughProxy_data();
     void joinThroughProxy();
@@ -843,6 +845,69 @@ void TestEndToEnd::killedPluginsLockTakenOver()
     QVERIFY2(next.waitForExit(30000), qPrintable(box.log()));
     QCOMPARE(next.process().exitCode(), 0);
     QVERIFY(box.guardFiles().isEmpty());
+}
+
+void TestEndToEnd::pluginDownloadCutShortLeavesNothing_data()
+{
+    QTest::addColumn<QString>("ending"); // how the plugin ends while the background download is under way
+    QTest::newRow("SIGKILL") << "SIGKILL";
+    QTest::newRow("SIGTERM") << "SIGTERM";
+    QTest::newRow("close box") << "close box";
+    QTest::newRow("join, agent launched") << "join";
+}
+
+void TestEndToEnd::pluginDownloadCutShortLeavesNothing()
+{
+    QFETCH(QString, ending);
+    Sandbox box;
+    QVERIFY(box.installAgent());
+    // The plugin image goes silent after 64 KiB, so the download is still under way when the plugin ends.
+    m_service.configure(
+        QStringLiteral("{\"plugin\":{\"update\":true,\"download_url\":\"https://%1/agent/OrvoPlugin.dmg\"},"
+                       "\"agent\":{\"update_needed\":false},\"pluginImage\":{\"file\":\"%2\",\"stall_after\":65536}}")
+            .arg(m_service.host(), QStringLiteral(ORVO_NEWER_PLUGIN_IMAGE))
+            .toUtf8());
+    QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), m_service.host(), QStringLiteral("eu"),
+                          QStringLiteral("tok-3")));
+    const auto staged = [&box] {
+        return QDir(box.stagingFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    const QStringList onlyInfo{QStringLiteral("info.plist")};
+    {
+        ChildProcess plugin;
+        QVERIFY(startPlugin(plugin, box));
+        const QString window = m_x.findWindow(joinTitle, plugin.processId());
+        QVERIFY(!window.isEmpty());
+        const auto partLength = [&] {
+            const QStringList parts = staged().filter(QStringLiteral(".OrvoPlugin.dmg.part-"));
+            return parts.size() == 1 ? QFileInfo(box.stagingFolder() + parts.constFirst()).size() : qint64{-1};
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(partLength(), qint64{65536}, 30000);
+        if (ending == QLatin1String("SIGKILL") || ending == QLatin1String("SIGTERM")) {
+            plugin.signal(ending == QLatin1String("SIGKILL") ? SIGKILL : SIGTERM);
+        } else if (ending == QLatin1String("close box")) {
+            QVERIFY(m_x.close(window));
+        } else {
+            QVERIFY(join(plugin, QStringLiteral("123 456 789"), QStringLiteral("Ada")));
+        }
+        QVERIFY2(plugin.waitForExit(60000), qPrintable(box.log()));
+        if (ending != QLatin1String("SIGKILL")) {
+            // A quit takes its download's file with it.
+            QCOMPARE(plugin.process().exitCode(), 0);
+            QCOMPARE(staged(), onlyInfo);
+            QVERIFY(endsWithClosingBanner(box.log()));
+        }
+    }
+
+    // The next start clears whatever the last one left.
+    m_service.configure(noUpdates.toUtf8());
+    ChildProcess next;
+    QVERIFY(startPlugin(next, box));
+    const QString window = m_x.findWindow(joinTitle, next.processId());
+    QVERIFY2(!window.isEmpty(), qPrintable(box.log()));
+    QCOMPARE(staged(), onlyInfo);
+    QVERIFY(m_x.close(window));
+    QVERIFY2(next.waitForExit(30000), qPrintable(box.log()));
 }
 
 void TestEndToEnd::startsWithoutGuard()

@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <optional>
 
@@ -23,7 +24,7 @@ private slots:
 void TestHiddenSiblings::freshNames()
 {
     QTemporaryDir dir;
-    const HiddenSiblings siblings(dir.filePath(QStringLiteral("Orvo.app")), "install");
+    const HiddenSiblings siblings(dir.filePath(QStringLiteral("Orvo.app")), HiddenSiblings::Purpose::Install);
     QCOMPARE(siblings.folder(), QFile::encodeName(dir.path()));
     const Result<QByteArray> name = siblings.reserveName();
     const Result<QByteArray> other = siblings.reserveName();
@@ -39,20 +40,47 @@ void TestHiddenSiblings::freshNames()
     QCOMPARE(::stat(folder->constData(), &st), 0);
     QVERIFY(S_ISDIR(st.st_mode));
     QCOMPARE(int(st.st_mode & 07777), 0700);
+
+    const HiddenSiblings download(dir.filePath(QStringLiteral("OrvoPlugin.dmg")), HiddenSiblings::Purpose::Part);
+    const Result<std::pair<int, QByteArray>> file = download.makeFile();
+    QVERIFY(file.ok());
+    QCOMPARE(::fstat(file->first, &st), 0);
+    ::close(file->first);
+    QVERIFY(S_ISREG(st.st_mode));
+    QCOMPARE(int(st.st_mode & 07777), 0600);
+    const QString fileName = QFileInfo(QFile::decodeName(file->second)).fileName();
+    QVERIFY2(fileName.startsWith(QStringLiteral(".OrvoPlugin.dmg.part-")) && fileName.size() == 27,
+             qPrintable(fileName));
 }
+
+namespace {
+
+// What the plugin's temporary files are named, now and by earlier versions.
+const QStringList ours{
+    ".Orvo.app.install-ab12CD",    ".Other.install-ab12CD",           ".Orvo.app.replace-ab12CD",
+    ".OrvoPlugin.dmg.part-ab12CD", ".info.plist.copy-ab12CD",         ".orvojoindetails.conf.new-ab12CD",
+    "OrvoPlugin.dmg.part-ab12CD",  "orvojoindetails.conf.new-ab12CD", ".copy-ab12CD"};
+// Names that only look like them.
+const QStringList strangers{"Orvo.app",      "Orvo.app.install-ab12CD",       ".Orvo.app.install-ab12C",
+                            ".copy-ab12CDE", ".Orvo.app.backup-ab12CD",       ".part-ab12CD",
+                            "info.plist",    "orvo-agent-report.json.ab12CD", "notes.partial-ab12CD"};
+// Kept for a Retry while a run lasts; the clearing of the whole folder is told to remove it too.
+const QString keptPart = QStringLiteral("OrvoMac.dmg.part");
+
+} // namespace
 
 void TestHiddenSiblings::leftovers_data()
 {
-    QTest::addColumn<QString>("clearing"); // "path": beside Orvo.app; "folder": beside anything in the folder
+    QTest::addColumn<QString>("clearing"); // "path": one purpose beside Orvo.app; "folder": everything in the folder
     QTest::addColumn<bool>("othersAtWork");
     QTest::addColumn<QStringList>("kept");
-    const QStringList strangers{".Orvo.app.replace-ab12CD", "Orvo.app.install-ab12CD", ".Orvo.app.install-ab12C",
-                                "Orvo.app"};
-    QTest::newRow("beside the path") << "path" << false << (QStringList(strangers) << ".Other.install-ab12CD");
-    QTest::newRow("beside anything in the folder") << "folder" << false << strangers;
-    QTest::newRow("another process at work there") << "path" << true
-                                                   << (QStringList(strangers) << ".Orvo.app.install-ab12CD"
-                                                                              << ".Other.install-ab12CD");
+    QStringList besideThePath = QStringList(strangers) + ours + QStringList{keptPart};
+    besideThePath.removeOne(QStringLiteral(".Orvo.app.install-ab12CD"));
+    QTest::newRow("one purpose beside the path") << "path" << false << besideThePath;
+    QTest::newRow("every leftover in the folder") << "folder" << false << strangers;
+    const QStringList everything = QStringList(strangers) + ours + QStringList{keptPart};
+    QTest::newRow("another process at work there, beside the path") << "path" << true << everything;
+    QTest::newRow("another process at work there, the folder") << "folder" << true << everything;
 }
 
 void TestHiddenSiblings::leftovers()
@@ -64,19 +92,18 @@ void TestHiddenSiblings::leftovers()
     const QString app = dir.filePath(QStringLiteral("Orvo.app"));
     QVERIFY(QDir().mkpath(app + QStringLiteral("/Contents")));
     QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral(".Orvo.app.install-ab12CD/inner"))));
-    for (const char* name :
-         {".Other.install-ab12CD", ".Orvo.app.replace-ab12CD", "Orvo.app.install-ab12CD", ".Orvo.app.install-ab12C"}) {
-        QFile file(dir.filePath(QString::fromLatin1(name)));
-        QVERIFY(file.open(QIODevice::WriteOnly));
+    for (const QString& name : QStringList(ours) + strangers + QStringList{keptPart}) {
+        QFile file(dir.filePath(name));
+        QVERIFY(QFileInfo(file).isDir() || file.open(QIODevice::WriteOnly));
     }
     std::optional<HiddenSiblings> atWork;
     if (othersAtWork) {
-        atWork.emplace(dir.filePath(QStringLiteral("Elsewhere")), "install");
+        atWork.emplace(dir.filePath(QStringLiteral("Elsewhere")), HiddenSiblings::Purpose::Part);
     }
     if (clearing == QLatin1String("path")) {
-        HiddenSiblings::clearLeftovers(app, "install");
+        HiddenSiblings::clearLeftovers(app, HiddenSiblings::Purpose::Install);
     } else {
-        HiddenSiblings::clearLeftoversIn(dir.path(), "install");
+        HiddenSiblings::clearAllLeftoversIn(dir.path(), [&dir] { QFile::remove(dir.filePath(keptPart)); });
     }
     QStringList names = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     names.sort();

@@ -342,3 +342,10 @@ void OrvoAppUpgrader::modifyOrvoJoinDetails()
         }
     });
 }
+
+void OrvoAppUpgrader::cancelAgentDownload()
+{
+    if (orvoDmgDownloader) {
+        orvoDmgDownloader->cancel();
+    }
+}

@@ -36,6 +36,8 @@ public:
     static bool downloadsFromFallback();
     // Writes "orvojoindetails.conf" in the agent folder from the session record, replacing an older one.
     void modifyOrvoJoinDetails();
+    // Stops the agent download under way, if any, without reporting it; a kept part stays for removePartialImage.
+    static void cancelAgentDownload();
 
 private:
     OrvoAppUpgrader() = default;

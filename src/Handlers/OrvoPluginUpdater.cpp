@@ -47,6 +47,15 @@ OrvoPluginUpdater* OrvoPluginUpdater::getInstance()
     return orvopluginObj;
 }
 
+void OrvoPluginUpdater::cancelRunningDownload()
+{
+    // Not through getInstance: an updater that was never made has nothing to stop, and its line would be new.
+    QMutexLocker locker(&classLock);
+    if (orvopluginObj) {
+        orvopluginObj->cancel();
+    }
+}
+
 void OrvoPluginUpdater::checkOrvoPluginUpdate()
 {
     const char* fullName = "-[OrvoPluginUpdater checkOrvoPluginUpdate]";

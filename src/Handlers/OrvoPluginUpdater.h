@@ -36,6 +36,9 @@ public:
     void copyAppFile();
     void unMountingOrvoPluginDmg();
 
+    // Stops the download under way, if any, without reporting it, and removes its temporary file.
+    static void cancelRunningDownload();
+
     // Succeeds when the bundle may be staged: it verifies and its version is newer than the running plugin's.
     // Otherwise says why not, in one line.
     static Result<> verifyForStaging(const QString& bundle);

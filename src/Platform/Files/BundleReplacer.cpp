@@ -85,7 +85,7 @@ BundleReplacer::Replacement BundleReplacer::replace(const QString& source, const
     if (destination.isEmpty() || ::lstat(QFile::encodeName(destination).constData(), &st) != 0) {
         return {Outcome::OldNotRemovable, QString()};
     }
-    const HiddenSiblings siblings(destination, "replace");
+    const HiddenSiblings siblings(destination, HiddenSiblings::Purpose::Replace);
     QString reason;
     const Outcome outcome = swapIn(source, QFile::encodeName(destination), siblings, check, reason);
     return {outcome, reason};

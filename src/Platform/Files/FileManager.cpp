@@ -1,5 +1,6 @@
 #include "Platform/Files/FileManager.h"
 
+#include "Platform/Files/HiddenSiblings.h"
 #include "Platform/Files/Paths.h"
 
 #include <QDir>
@@ -323,13 +324,12 @@ Result<> FileManager::copyItem(const QString& source, const QString& destination
 Result<> FileManager::replaceItemWithCopy(const QString& source, const QString& destination, mode_t mode)
 {
     const QString folder = Paths::deletingLastPathComponent(destination);
-    QByteArray temp = native(Paths::appendingPathComponent(folder, QStringLiteral(".copy-XXXXXX")));
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
+    const HiddenSiblings siblings(destination, HiddenSiblings::Purpose::Copy);
+    const Result<QByteArray> reserved = siblings.reserveName();
+    if (!reserved) {
         return Failure{errnoText(QStringLiteral("cannot create a file in"), folder, errno)};
     }
-    ::close(fd);
-    ::unlink(temp.constData());
+    const QByteArray& temp = reserved.value();
     int code = 0;
     bool created = false;
     if (!copyFileContents(native(source), temp, mode, code, created)) {

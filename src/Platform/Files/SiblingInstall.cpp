@@ -20,7 +20,7 @@
 
 namespace {
 
-const char* const purpose = "install";
+constexpr HiddenSiblings::Purpose purpose = HiddenSiblings::Purpose::Install;
 
 void removeQuietly(const QByteArray& path)
 {
@@ -238,9 +238,4 @@ Result<> SiblingInstall::remove(const QString& path)
     }
     removeQuietly(*work);
     return {};
-}
-
-void SiblingInstall::clearLeftoversIn(const QString& folder)
-{
-    HiddenSiblings::clearLeftoversIn(folder, purpose);
 }

@@ -61,7 +61,4 @@ public:
     static JointInstallation installAll(const QList<Item>& items);
     // Takes whatever is at path away in one rename, then removes it; succeeds when nothing is at path afterwards.
     static Result<> remove(const QString& path);
-    // Clears leftovers of installs and removals cut short anywhere in folder, unless another process is at work
-    // there.
-    static void clearLeftoversIn(const QString& folder);
 };

@@ -40,6 +40,7 @@ PartialFile::PartialFile(PartialFile&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)), m_length(other.m_length),
       m_kept(other.m_kept), m_isKept(other.m_isKept), m_validator(std::move(other.m_validator))
 {
+    m_siblings = std::move(other.m_siblings);
 }
 
 PartialFile& PartialFile::operator=(PartialFile&& other) noexcept
@@ -47,6 +48,7 @@ PartialFile& PartialFile::operator=(PartialFile&& other) noexcept
     if (this != &other) {
         close();
         m_fd = std::exchange(other.m_fd, -1);
+        m_siblings = std::move(other.m_siblings);
         m_path = std::move(other.m_path);
         m_length = other.m_length;
         m_kept = other.m_kept;
@@ -63,12 +65,14 @@ QString PartialFile::pathFor(const QString& destination)
 
 Result<PartialFile> PartialFile::openTemporary(const QString& destination)
 {
-    QByteArray path = QFile::encodeName(destination + QStringLiteral(".part-XXXXXX"));
-    const int fd = ::mkstemp(path.data());
-    if (fd < 0) {
-        return Failure{QStringLiteral("cannot create %1").arg(QFile::decodeName(path))};
+    auto siblings = std::make_unique<HiddenSiblings>(destination, HiddenSiblings::Purpose::Part);
+    const Result<std::pair<int, QByteArray>> made = siblings->makeFile();
+    if (!made) {
+        return Failure{made.error()};
     }
-    return PartialFile(fd, QFile::decodeName(path), 0);
+    PartialFile file(made->first, QFile::decodeName(made->second), 0);
+    file.m_siblings = std::move(siblings);
+    return file;
 }
 
 Result<PartialFile> PartialFile::openKept(const QString& destination)
@@ -210,6 +214,7 @@ Result<> PartialFile::placeAt(const QString& destination, bool allowOverwrite)
     }
     removeValidator();
     m_path.clear();
+    m_siblings.reset();
     return {};
 }
 
@@ -221,6 +226,7 @@ void PartialFile::remove()
         removeValidator();
         m_path.clear();
     }
+    m_siblings.reset();
 }
 
 void PartialFile::keep()

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "Platform/Files/HiddenSiblings.h"
 #include "Platform/Log/Result.h"
 
 #include <QByteArray>
 #include <QString>
+
+#include <memory>
 
 // The file a download writes into beside its destination: either a fresh temporary one, or the part kept at
 // pathFor(destination) that a later download resumes. It replaces the destination only when put in place.
@@ -19,7 +22,8 @@ public:
 
     // Where the kept part of a download to destination is held.
     static QString pathFor(const QString& destination);
-    // Opens a new temporary file beside destination, so that putting it in place is a rename on one file system.
+    // Opens a new temporary file beside destination, so that putting it in place is a rename on one file system. It
+    // has a hidden name of the one scheme the next start clears, and holds its folder against clearings meanwhile.
     static Result<PartialFile> openTemporary(const QString& destination);
     // Opens the kept part at pathFor(destination), made when missing, for appending to what it holds.
     static Result<PartialFile> openKept(const QString& destination);
@@ -56,6 +60,8 @@ private:
     void removeValidator();
 
     int m_fd = -1;
+    // The folder's hold while a temporary file is there.
+    std::unique_ptr<HiddenSiblings> m_siblings;
     QString m_path;
     qint64 m_length = 0;
     qint64 m_kept = 0;
