@@ -1,7 +1,8 @@
 #include "Platform/Net/PartialFile.h"
 
+#include "Platform/Files/FileWriter.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -131,11 +132,11 @@ Result<> PartialFile::setValidator(const QByteArray& validator)
         removeValidator();
         return {};
     }
-    QSaveFile file(validatorPath());
-    if (!file.open(QIODevice::WriteOnly) || file.write(validator + '\n') != validator.size() + 1 || !file.commit()) {
+    // Whole or not at all, under the working folders' one scheme for temporary files.
+    if (Result<> written = FileWriter::createFileAtPath(validatorPath(), validator + '\n', 0600); !written) {
         // Without it the part is fetched anew rather than resumed.
         removeValidator();
-        return Failure{QStringLiteral("cannot record the validator of %1").arg(m_path)};
+        return Failure{QStringLiteral("cannot record the validator of %1: %2").arg(m_path, written.error())};
     }
     return {};
 }
