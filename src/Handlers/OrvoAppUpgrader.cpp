@@ -48,6 +48,7 @@ const TranslatedText checkFailedMessage{
 const TranslatedText launchFailedMessage{
     "OrvoAppUpgrader", QT_TRANSLATE_NOOP("OrvoAppUpgrader", "The support app could not be started. Press Retry; if it "
                                                             "happens again, tell your technician.")};
+
 // The waits before the next attempt show in the progress window, whose Retry ends them at once.
 AutomaticRetry* shownRetry()
 {
