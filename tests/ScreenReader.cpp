@@ -153,8 +153,9 @@ bool ScreenReader::press(const Node& node) const
     if (names.type() != QDBusMessage::ReplyMessage) {
         return false;
     }
-    // a(sss): name, description, key binding.
+    // a(sss): name, description, key binding. Read to its end: a demarshaller left inside the array is never freed.
     const auto list = names.arguments().value(0).value<QDBusArgument>();
+    int press = -1;
     list.beginArray();
     for (int index = 0; !list.atEnd(); ++index) {
         QString actionName;
@@ -163,11 +164,12 @@ bool ScreenReader::press(const Node& node) const
         list.beginStructure();
         list >> actionName >> description >> keys;
         list.endStructure();
-        if (actionName == QLatin1String("Press")) {
-            return call(node, action, QStringLiteral("DoAction"), {index}).arguments().value(0).toBool();
+        if (press < 0 && actionName == QLatin1String("Press")) {
+            press = index;
         }
     }
-    return false;
+    list.endArray();
+    return press >= 0 && call(node, action, QStringLiteral("DoAction"), {press}).arguments().value(0).toBool();
 }
 
 void ScreenReader::hear(const QDBusMessage& message)
