@@ -1199,10 +1199,7 @@ void TestEndToEnd::systemLanguage()
         QStringLiteral(ORVO_SCREENSHOT_DIR "/process-%1-").arg(QString::fromLatin1(QTest::currentDataTag()));
     QVERIFY(QDir().mkpath(QStringLiteral(ORVO_SCREENSHOT_DIR)));
     Sandbox box;
-    m_service.configure(QStringLiteral("{\"plugin\":{\"update\":false},\"agent\":{\"update_needed\":true,"
-                                       "\"download_url\":\"\"},\"agentImage\":{\"file\":\"%1\",\"drop_after\":100}}")
-                            .arg(QStringLiteral(ORVO_AGENT_IMAGE))
-                            .toUtf8());
+    m_service.configure(downloadRoad({}, {{QStringLiteral("drop_after"), 100}}));
     QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), m_service.host(), QStringLiteral("eu"),
                           QString()));
     ChildProcess plugin;
