@@ -170,18 +170,32 @@ public:
             return false;
         }
         file.close();
-        if (!m_process.start(QStringLiteral("tinyproxy"),
-                             {QStringLiteral("-d"), QStringLiteral("-c"), file.fileName()})) {
+        // In a mount namespace of its own the proxy reads a hosts file that names the service, so the service's
+        // name resolves through the proxy and nowhere else. Where namespaces are not allowed, it runs plainly.
+        QFile hosts(m_dir.filePath(QStringLiteral("hosts")));
+        if (!hosts.open(QIODevice::WriteOnly) || hosts.write(QByteArray("127.0.0.1 localhost ") + serviceName + "\n") <= 0) {
             return false;
         }
-        return QTest::qWaitFor(
-            [this] {
-                QTcpSocket probe;
-                probe.connectToHost(QStringLiteral("127.0.0.1"), m_port);
-                return probe.waitForConnected(1000);
-            },
-            20000);
+        hosts.close();
+        const QString command = QStringLiteral("mount --bind '%1' /etc/hosts && exec tinyproxy -d -c '%2'")
+                                    .arg(hosts.fileName(), file.fileName());
+        m_resolvesServiceName =
+            m_process.start(QStringLiteral("unshare"),
+                            {QStringLiteral("--mount"), QStringLiteral("--propagation"), QStringLiteral("private"),
+                             QStringLiteral("sh"), QStringLiteral("-c"), command}) &&
+            listening();
+        if (m_resolvesServiceName) {
+            return true;
+        }
+        m_process.stop();
+        return m_process.start(QStringLiteral("tinyproxy"),
+                               {QStringLiteral("-d"), QStringLiteral("-c"), file.fileName()}) &&
+               listening();
     }
+    // Whether the service's name resolves through the proxy alone.
+    bool resolvesServiceName() const { return m_resolvesServiceName; }
+    // A name no resolver but the proxy's knows (.test never resolves on a real network).
+    static constexpr char serviceName[] = "orvo-service.test";
     // Its URL, with user information when given.
     QString url(const QString& userInfo) const
     {
@@ -196,9 +210,28 @@ public:
     }
 
 private:
+    // Whether it answers on its port; false at once when it has exited.
+    bool listening()
+    {
+        bool up = false;
+        (void)QTest::qWaitFor(
+            [this, &up] {
+                if (m_process.process().state() == QProcess::NotRunning) {
+                    return true;
+                }
+                QTcpSocket probe;
+                probe.connectToHost(QStringLiteral("127.0.0.1"), m_port);
+                up = probe.waitForConnected(1000);
+                return up;
+            },
+            20000);
+        return up;
+    }
+
     QTemporaryDir m_dir;
     ChildProcess m_process;
     quint16 m_port = 0;
+    bool m_resolvesServiceName = false;
 };
 
 } // namespace
@@ -940,15 +973,16 @@ void TestEndToEnd::joinThroughProxy_data()
     QTest::addColumn<QString>("userInfo"); // in the proxy's URL
     QTest::addColumn<QString>("noProxy");
     QTest::addColumn<int>("tunnels"); // the tunnels to the service the proxy is asked for
+    QTest::addColumn<bool>("byName"); // the service by a name only the proxy resolves, else by its address
     const QString auth = QStringLiteral("ada pr0xy-s3cret");
     const QString good = QStringLiteral("ada:pr0xy-s3cret");
-    QTest::newRow("https_proxy") << QString() << "https_proxy" << QString() << QString() << 2;
-    QTest::newRow("https_proxy, Basic authentication") << auth << "https_proxy" << good << QString() << 2;
-    QTest::newRow("all_proxy, Basic authentication") << auth << "all_proxy" << good << QString() << 2;
-    QTest::newRow("no_proxy names the service") << QString() << "https_proxy" << QString() << "127.0.0.1" << 0;
+    QTest::newRow("https_proxy") << QString() << "https_proxy" << QString() << QString() << 2 << true;
+    QTest::newRow("https_proxy, Basic authentication") << auth << "https_proxy" << good << QString() << 2 << true;
+    QTest::newRow("all_proxy, Basic authentication") << auth << "all_proxy" << good << QString() << 2 << true;
+    QTest::newRow("no_proxy names the service") << QString() << "https_proxy" << QString() << "127.0.0.1" << 0 << false;
     // Refused by the proxy: nothing reaches the service, so nothing went around the proxy.
     QTest::newRow("wrong proxy password") << auth << "https_proxy"
-                                          << "ada:wrong-s3cret" << QString() << 2;
+                                          << "ada:wrong-s3cret" << QString() << 2 << true;
 }
 
 void TestEndToEnd::joinThroughProxy()
@@ -958,8 +992,15 @@ void TestEndToEnd::joinThroughProxy()
     QFETCH(QString, userInfo);
     QFETCH(QString, noProxy);
     QFETCH(int, tunnels);
+    QFETCH(bool, byName);
     Proxy proxy;
     QVERIFY(proxy.start(required));
+    if (byName && !proxy.resolvesServiceName()) {
+        QSKIP("this machine lets no process have a hosts file of its own, so no name resolves through the proxy alone");
+    }
+    const QString host = byName ? QStringLiteral("%1:%2").arg(QLatin1String(Proxy::serviceName),
+                                                              m_service.host().section(QLatin1Char(':'), 1))
+                                : m_service.host();
     QStringList variables{variable + QLatin1Char('=') + proxy.url(userInfo)};
     if (!noProxy.isEmpty()) {
         variables << QStringLiteral("no_proxy=") + noProxy;
@@ -969,7 +1010,7 @@ void TestEndToEnd::joinThroughProxy()
     // Without an agent to fall back on, the refusal ends in the window.
     QVERIFY(refused || box.installAgent());
     m_service.configure(noUpdates.toUtf8());
-    QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), m_service.host(), QStringLiteral("eu"),
+    QVERIFY(writeInfoFile(box.stagingFolder() + QStringLiteral("info.plist"), host, QStringLiteral("eu"),
                           QStringLiteral("tok-9")));
     ChildProcess plugin;
     QVERIFY(startPlugin(plugin, box, {}, QStringLiteral(ORVO_TEST_BUNDLE_EXECUTABLE), variables));
@@ -988,7 +1029,7 @@ void TestEndToEnd::joinThroughProxy()
     QCOMPARE(record.count(QStringLiteral("GET /api/v1/customer_plugin/check_update")), refused ? 0 : 1);
     QCOMPARE(record.count(QStringLiteral("GET /api/v2/agent/check_update")), refused ? 0 : 1);
     QCOMPARE(attemptWaits(box.log()).size(), 0);
-    QCOMPARE(proxy.tunnelsTo(m_service.host()), tunnels);
+    QCOMPARE(proxy.tunnelsTo(host), tunnels);
     QTRY_COMPARE_WITH_TIMEOUT(box.agentReport().isEmpty(), refused, refused ? 0 : 30000);
     QVERIFY2(!box.log().contains(QStringLiteral("s3cret")), qPrintable(box.log()));
 }
