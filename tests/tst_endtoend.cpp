@@ -173,7 +173,8 @@ public:
         // In a mount namespace of its own the proxy reads a hosts file that names the service, so the service's
         // name resolves through the proxy and nowhere else. Where namespaces are not allowed, it runs plainly.
         QFile hosts(m_dir.filePath(QStringLiteral("hosts")));
-        if (!hosts.open(QIODevice::WriteOnly) || hosts.write(QByteArray("127.0.0.1 localhost ") + serviceName + "\n") <= 0) {
+        if (!hosts.open(QIODevice::WriteOnly) ||
+            hosts.write(QByteArray("127.0.0.1 localhost ") + serviceName + "\n") <= 0) {
             return false;
         }
         hosts.close();
